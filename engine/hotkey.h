@@ -1,0 +1,106 @@
+#pragma once
+// The hotkey table and the decision taken for every key event of the desktop.
+// Pure logic over a six-operation platform interface; engine/win32 maps it to Windows.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "toolkit/wide_string.h"
+
+using WindowId = std::uintptr_t;  // a window handle; 0 is none
+using HookResult = std::intptr_t;
+
+enum : std::int32_t { kModifierNone = 0, kModifierShift = 16, kModifierCtrl = 17 };
+
+enum : std::uint32_t {
+    kVkShift = 16,
+    kVkControl = 17,
+    kVkAlt = 18,
+    kVkLeftWin = 91,
+    kVkLeftShift = 160,
+};
+
+enum : std::uint32_t {
+    kMsgKeyDown = 256,
+    kMsgKeyUp = 257,
+    kMsgSysKeyDown = 260,
+    kMsgSysKeyUp = 261,
+};
+
+constexpr std::uint16_t kRussianLanguage = 1049;
+
+struct HotkeyItem {
+    std::uint16_t keyCode = 0;
+    WideString text = WideString(u"");
+    std::int32_t extraModifier = kModifierNone;
+};
+
+// Ordered items with a per-key index, so the hook finds the first match for a key and
+// Ctrl/Shift state without scanning: the index gives exactly what a scan in table order gives.
+class HotkeyTable {
+public:
+    HotkeyTable() { index_.fill(kNone); }
+    HotkeyTable(const HotkeyTable&) = delete;
+    HotkeyTable& operator=(const HotkeyTable&) = delete;
+
+    HotkeyItem& Append(std::uint16_t keyCode, std::int32_t extraModifier, WideString text);
+    std::size_t Count() const { return items_.size(); }
+    HotkeyItem& At(std::size_t i) { return *items_[i]; }
+    const HotkeyItem& At(std::size_t i) const { return *items_[i]; }
+
+    // Index into the table of the first item for this key and modifier class, or -1.
+    // Class 0 = neither Ctrl nor Shift, 1 = Shift only, 2 = Ctrl only.
+    std::int32_t FirstFor(std::uint8_t key, int modifierClass) const {
+        return index_[key * 3u + static_cast<unsigned>(modifierClass)];
+    }
+    bool HasKey(std::uint8_t key) const {
+        const std::int32_t* slot = &index_[key * 3u];
+        return (slot[0] & slot[1] & slot[2]) != kNone;
+    }
+
+    static int ModifierClass(std::int32_t extraModifier) {
+        return extraModifier == kModifierShift ? 1 : extraModifier == kModifierCtrl ? 2 : 0;
+    }
+
+private:
+    static constexpr std::int32_t kNone = -1;
+    std::vector<std::unique_ptr<HotkeyItem>> items_;
+    std::array<std::int32_t, 256 * 3> index_;
+};
+
+struct EngineState {
+    bool engineActive = false;
+    WindowId focusWindow = 0;
+    bool maskWinRelease = false;
+    std::int32_t modifierMode = 0;
+    bool russianLayoutOnly = false;
+    void* keyboardHook = nullptr;  // owned by engine/win32
+    void* focusHook = nullptr;
+};
+
+struct KeyEvent {
+    std::int32_t code = 0;
+    std::uint32_t message = 0;
+    // Points into the system's event record; null when no record was given.
+    std::uint32_t* virtualKey = nullptr;
+    std::intptr_t passOnData = 0;  // opaque to the engine, used by passOn
+};
+
+class KeyPlatform {
+public:
+    virtual bool isKeyDown(std::uint32_t virtualKey) = 0;
+    virtual bool windowExists(WindowId window) = 0;
+    virtual std::uint16_t layoutLanguageOf(WindowId window) = 0;
+    virtual void postChar(WindowId window, char16_t unit) = 0;
+    virtual void injectKey(std::uint32_t virtualKey, bool release) = 0;
+    virtual HookResult passOn(const KeyEvent& event) = 0;
+
+protected:
+    ~KeyPlatform() = default;
+};
+
+// Returns the hook result: the pass-on result, or 1 when the event is swallowed.
+HookResult keyboardHookProc(const KeyEvent& event, EngineState& state, const HotkeyTable& table,
+                            KeyPlatform& platform);

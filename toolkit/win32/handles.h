@@ -1,0 +1,123 @@
+#pragma once
+// One movable, non-copyable owner per handle kind; a handle a function returns is wrapped.
+#include <windows.h>
+#include <objbase.h>
+
+#include <utility>
+
+template <typename Handle, typename Traits>
+class UniqueHandle {
+public:
+    UniqueHandle() = default;
+    explicit UniqueHandle(Handle h) : handle_(h) {}
+    ~UniqueHandle() { Reset(); }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.Release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) Reset(other.Release());
+        return *this;
+    }
+
+    Handle Get() const { return handle_; }
+    explicit operator bool() const { return handle_ != Traits::Invalid(); }
+    Handle Release() { return std::exchange(handle_, Traits::Invalid()); }
+    void Reset(Handle h = Traits::Invalid()) {
+        if (handle_ != Traits::Invalid()) Traits::Close(handle_);
+        handle_ = h;
+    }
+
+private:
+    Handle handle_ = Traits::Invalid();
+};
+
+#define VELLORY_HANDLE_TRAITS(Name, Type, CloseCall)         \
+    struct Name {                                            \
+        static Type Invalid() { return nullptr; }            \
+        static void Close(Type h) { CloseCall; }             \
+    }
+
+VELLORY_HANDLE_TRAITS(KeyTraits, HKEY, ::RegCloseKey(h));
+VELLORY_HANDLE_TRAITS(IconTraits, HICON, ::DestroyIcon(h));
+VELLORY_HANDLE_TRAITS(GdiTraits, HGDIOBJ, ::DeleteObject(h));
+VELLORY_HANDLE_TRAITS(FontTraits, HFONT, ::DeleteObject(h));
+VELLORY_HANDLE_TRAITS(BitmapTraits, HBITMAP, ::DeleteObject(h));
+VELLORY_HANDLE_TRAITS(MemoryDcTraits, HDC, ::DeleteDC(h));
+VELLORY_HANDLE_TRAITS(MenuTraits, HMENU, ::DestroyMenu(h));
+VELLORY_HANDLE_TRAITS(KeyboardHookTraits, HHOOK, ::UnhookWindowsHookEx(h));
+VELLORY_HANDLE_TRAITS(WinEventHookTraits, HWINEVENTHOOK, ::UnhookWinEvent(h));
+VELLORY_HANDLE_TRAITS(KernelHandleTraits, HANDLE, ::CloseHandle(h));
+VELLORY_HANDLE_TRAITS(WindowTraits, HWND, ::DestroyWindow(h));
+#undef VELLORY_HANDLE_TRAITS
+
+using UniqueKey = UniqueHandle<HKEY, KeyTraits>;
+using UniqueIcon = UniqueHandle<HICON, IconTraits>;
+using UniqueFont = UniqueHandle<HFONT, FontTraits>;
+using UniqueBitmap = UniqueHandle<HBITMAP, BitmapTraits>;
+using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
+using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
+using UniqueKeyboardHook = UniqueHandle<HHOOK, KeyboardHookTraits>;
+using UniqueWinEventHook = UniqueHandle<HWINEVENTHOOK, WinEventHookTraits>;
+using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
+using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
+
+// A device context from GetDC, released to its window.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) : window_(window), dc_(::GetDC(window)) {}
+    ~WindowDc() { if (dc_) ::ReleaseDC(window_, dc_); }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// Selects an object into a DC and selects the previous one back.
+class ScopedSelect {
+public:
+    ScopedSelect(HDC dc, HGDIOBJ object) : dc_(dc), previous_(object ? ::SelectObject(dc, object) : nullptr) {}
+    ~ScopedSelect() { if (previous_) ::SelectObject(dc_, previous_); }
+    ScopedSelect(const ScopedSelect&) = delete;
+    ScopedSelect& operator=(const ScopedSelect&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+// COM initialised for the lifetime of the object, when the call succeeded.
+class ComInit {
+public:
+    ComInit() : ok_(SUCCEEDED(::CoInitialize(nullptr))) {}
+    ~ComInit() { if (ok_) ::CoUninitialize(); }
+    ComInit(const ComInit&) = delete;
+    ComInit& operator=(const ComInit&) = delete;
+
+private:
+    bool ok_;
+};
+
+// Releases a COM interface pointer.
+template <typename Interface>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ~ComPtr() { Reset(); }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    Interface* operator->() const { return ptr_; }
+    Interface* Get() const { return ptr_; }
+    explicit operator bool() const { return ptr_ != nullptr; }
+    void** PutVoid() { Reset(); return reinterpret_cast<void**>(&ptr_); }
+    void Reset() { if (ptr_) { ptr_->Release(); ptr_ = nullptr; } }
+
+private:
+    Interface* ptr_ = nullptr;
+};
+
+// Text conversions between the portable char16_t strings and the Windows API.
+inline const wchar_t* W(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
+inline wchar_t* W(char16_t* s) { return reinterpret_cast<wchar_t*>(s); }

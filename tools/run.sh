@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Starts Vellory under Wine on $DISPLAY, or on a virtual X display it starts and names.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+dir="$root/build/win32"
+exe="$dir/shell/Vellory.exe"
+if [ ! -f "$exe" ]; then
+  echo "run: the application shell is not built yet; the Windows build is in $dir"
+  exit 0
+fi
+if [ -z "${DISPLAY:-}" ]; then
+  for n in $(seq 90 120); do [ -e "/tmp/.X11-unix/X$n" ] || break; done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  export DISPLAY=":$n"
+  sleep 1
+  echo "run: started a virtual X display on $DISPLAY (see it with: x11vnc -display $DISPLAY, or take screenshots with: import -display $DISPLAY -window root shot.png)"
+fi
+"$root/tools/wine-prefix.sh" "$dir/wineprefix"
+echo "run: starting Vellory under Wine on $DISPLAY (prefix $dir/wineprefix)"
+exec "$root/tools/wine-run.sh" "$exe"
