@@ -3,7 +3,7 @@
 
 #include <random>
 
-#include "engine/fake_platform.h"
+#include "fake_platform.h"
 
 namespace {
 
