@@ -1,0 +1,102 @@
+"""The keystroke engine end to end: hook_host.exe installs the hooks over a small table and
+typing_target.exe receives what real key presses become."""
+import os
+import time
+
+from harness import TargetLog, check, click, key, wait_for, winpath
+
+# typing_target.exe puts its window at (0, 40); the edits lie inside it.
+EDIT1 = (120, 78)
+EDIT2 = (120, 128)
+
+
+def start_target(wine, name):
+    log = TargetLog(os.path.join(wine.work, name + ".log"))
+    if os.path.exists(log.path):
+        os.remove(log.path)
+    wine.start(os.path.join(wine.build, "tests", "e2e", "typing_target.exe"), winpath(log.path))
+    wait_for(lambda: any(l.startswith("ready") for l in log.lines()), 30, "the typing target")
+    return log
+
+
+def start_host(wine, mode=""):
+    ready = os.path.join(wine.work, "hook_host.ready")
+    if os.path.exists(ready):
+        os.remove(ready)
+    args = [winpath(ready)] + ([mode] if mode else [])
+    proc = wine.start(os.path.join(wine.build, "tests", "e2e", "hook_host.exe"), *args)
+    wait_for(lambda: os.path.exists(ready), 30, "hook_host to install its hooks")
+    return proc, ready
+
+
+def stop_host(proc, ready):
+    os.remove(ready)
+    proc.wait(timeout=20)
+
+
+def in_order(lines, wanted):
+    it = iter(lines)
+    return all(any(w == l for l in it) for w in wanted)
+
+
+def check_win_release_masked(lines, edit):
+    # The hook injects Shift down, passes the Win release on, injects Shift up. The system
+    # queues the passed-on release only when the hook returns, so the target sees Shift go
+    # down and up while Win is still held, then Win up: a chord, so no Start menu opens.
+    check(in_order(lines, [f"{edit} down 10", f"{edit} up 10", f"{edit} up 5B"]), f"Win release not masked: {lines}")
+
+
+def scenario_types_into_the_focused_control(wine):
+    log = start_target(wine, "engine")
+    click(*EDIT1)
+    wait_for(lambda: log.has("edit1 focus"), what="edit 1 to take the focus")
+    proc, ready = start_host(wine)
+    try:
+        # No focus event seen since the hooks went in: the chord goes through untouched.
+        mark = len(log.lines())
+        key("super+1")
+        wait_for(lambda: log.has("edit1 up 31", mark), what="the '1' to reach the target")
+        check("Привет!" not in log.chars(1, mark), "typed although no focus event was seen")
+        check(log.has("edit1 down 31", mark), "the '1' should have passed through")
+
+        # A focus event from the target: the chord types the text and the '1' never arrives.
+        click(*EDIT2)
+        wait_for(lambda: log.has("edit2 focus"), what="edit 2 to take the focus")
+        time.sleep(0.3)
+        mark = len(log.lines())
+        key("super+1")
+        wait_for(lambda: log.chars(2, mark) == "Привет!", what="Привет! typed into edit 2")
+        wait_for(lambda: log.has("edit2 up 5B", mark), what="the Win release")
+        lines = log.lines()[mark:]
+        check("edit2 down 31" not in lines and "edit2 char 0031" not in lines, f"the '1' leaked: {lines}")
+        check_win_release_masked(lines, "edit2")
+
+        mark = len(log.lines())
+        key("super+shift+0")
+        wait_for(lambda: log.chars(2, mark) == ":)))", what="Shift chord")
+        mark = len(log.lines())
+        key("super+ctrl+2")
+        wait_for(lambda: log.chars(2, mark) == "@", what="Ctrl chord")
+    finally:
+        stop_host(proc, ready)
+
+
+def scenario_alt_mode(wine):
+    log = start_target(wine, "engine_alt")
+    proc, ready = start_host(wine, "alt")
+    try:
+        click(*EDIT2)
+        wait_for(lambda: log.has("edit2 focus"), what="edit 2 to take the focus")
+        time.sleep(0.3)
+        mark = len(log.lines())
+        key("alt+1")
+        wait_for(lambda: log.chars(2, mark) == "Привет!", what="Привет! typed in Alt mode")
+        mark = len(log.lines())
+        key("super+1")
+        wait_for(lambda: log.has("edit2 up 31", mark), what="the Win chord to pass")
+        check("Привет!" not in log.chars(2, mark), "Win chord typed in Alt mode")
+    finally:
+        stop_host(proc, ready)
+
+
+SCENARIOS = [scenario_types_into_the_focused_control, scenario_alt_mode]

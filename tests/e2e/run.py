@@ -1,0 +1,51 @@
+#!/usr/bin/env python3
+"""Runs end-to-end scenario groups under Wine on the current X display.
+Usage: run.py --build <windows build dir> <group> [<group>...]   (groups: engine, shell)"""
+import argparse
+import importlib
+import os
+import subprocess
+import sys
+import traceback
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from harness import Failure, Wine, screenshot  # noqa: E402
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--only", default="", help="run scenarios whose name contains this")
+    parser.add_argument("groups", nargs="+")
+    args = parser.parse_args()
+    if not os.environ.get("DISPLAY"):
+        print("e2e: no X display (run under tools/test-windows.sh or xvfb-run)")
+        return 1
+    wine = Wine(args.build)
+    subprocess.run([os.path.join(os.path.dirname(__file__), "..", "..", "tools", "wine-prefix.sh"), wine.prefix])
+    passed = failed = 0
+    for group in args.groups:
+        module = importlib.import_module(group + "_scenarios")
+        for scenario in module.SCENARIOS:
+            name = scenario.__name__
+            if args.only not in name:
+                continue
+            try:
+                scenario(wine)
+                passed += 1
+                print(f"PASS {group}: {name}")
+            except (Failure, Exception) as e:  # a scenario's crash is a failure, not the run's
+                failed += 1
+                print(f"FAIL {group}: {name}: {e}")
+                if not isinstance(e, Failure):
+                    traceback.print_exc()
+                screenshot(os.path.join(wine.build, "screenshots"), "failed_" + name)
+            finally:
+                wine.stop_all()
+                subprocess.run(["wineserver", "-k"], env=wine.env, capture_output=True)
+    print(f"{passed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "engine/win32/hooks.h"
+
+namespace {
+
+TEST(Hooks, SecondInstallFailsAndKeepsTheFirstHooks) {
+    HotkeyTable table;
+    EngineState state;
+    state.engineActive = true;
+    ASSERT_TRUE(InstallHooks(state, table, GetModuleHandleW(nullptr)));
+    void* keyboard = state.keyboardHook;
+    void* focus = state.focusHook;
+    EXPECT_NE(focus, nullptr);
+    EXPECT_FALSE(InstallHooks(state, table, GetModuleHandleW(nullptr)));
+    EXPECT_EQ(state.keyboardHook, keyboard);
+    EXPECT_EQ(state.focusHook, focus);
+    EXPECT_TRUE(RemoveHooks(state));
+    EXPECT_EQ(state.keyboardHook, nullptr);
+    EXPECT_EQ(state.focusHook, nullptr);
+    // Nothing installed, or installation failed: removal still succeeds and leaves no handles.
+    EXPECT_TRUE(RemoveHooks(state));
+    EXPECT_EQ(state.keyboardHook, nullptr);
+    EXPECT_EQ(state.focusHook, nullptr);
+}
+
+TEST(Hooks, FocusEventsRecordTheWindowWhateverTheObjectId) {
+    EngineState state;
+    HotkeyTable table;
+    ASSERT_TRUE(InstallHooks(state, table, GetModuleHandleW(nullptr)));
+    HWND some = GetDesktopWindow();
+    focusEventProc(nullptr, EVENT_OBJECT_FOCUS, some, -4 /* OBJID_CLIENT */, 0, 0, 0);
+    EXPECT_EQ(state.focusWindow, reinterpret_cast<WindowId>(some));
+    focusEventProc(nullptr, EVENT_OBJECT_FOCUS, reinterpret_cast<HWND>(0x1234), 17, 3, 0, 0);
+    EXPECT_EQ(state.focusWindow, 0x1234u);
+    focusEventProc(nullptr, EVENT_OBJECT_SHOW, some, 0, 0, 0, 0);
+    EXPECT_EQ(state.focusWindow, 0x1234u) << "other events are ignored";
+    RemoveHooks(state);
+}
+
+// Reads the whole log of the typing target.
+std::string ReadLog(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::string text(4096, '\0');
+    DWORD read = 0;
+    ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr);
+    CloseHandle(file);
+    text.resize(read);
+    return text;
+}
+
+TEST(Hooks, AFocusEventRaisedByAnotherProgramIsRecorded) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring dir(self);
+    dir.resize(dir.rfind(L'\\'));
+    const std::wstring target = dir + L"\\..\\..\\e2e\\typing_target.exe";
+    const std::wstring log = dir + L"\\hooks_test_target.log";
+    DeleteFileW(log.c_str());
+
+    EngineState state;
+    HotkeyTable table;
+    ASSERT_TRUE(InstallHooks(state, table, GetModuleHandleW(nullptr)));
+    // Object id 7 stands for an item inside a control: the window is recorded all the same.
+    std::wstring command = L"\"" + target + L"\" \"" + log + L"\" --raise-focus 7";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process));
+    std::string text;
+    for (int i = 0; i < 200 && state.focusWindow == 0; ++i) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+    for (int i = 0; i < 100 && (text = ReadLog(log)).find("ready") == std::string::npos; ++i) Sleep(50);
+    unsigned long long edit1 = 0, edit2 = 0;
+    ASSERT_EQ(sscanf(text.c_str() + text.find("ready"), "ready %llu %llu", &edit1, &edit2), 2) << text;
+    EXPECT_EQ(state.focusWindow, static_cast<WindowId>(edit2));
+    RemoveHooks(state);
+    TerminateProcess(process.hProcess, 0);
+    WaitForSingleObject(process.hProcess, 5000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+TEST(Hooks, PlatformMapsToTheWindowsCalls) {
+    EngineState state;
+    WindowsKeyPlatform platform(state);
+    HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_TRUE(platform.windowExists(reinterpret_cast<WindowId>(edit)));
+    platform.postChar(reinterpret_cast<WindowId>(edit), u'Ж');
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, edit, WM_CHAR, WM_CHAR, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, static_cast<WPARAM>(u'Ж'));
+    EXPECT_EQ(msg.lParam, 1);
+    EXPECT_EQ(platform.layoutLanguageOf(reinterpret_cast<WindowId>(edit)),
+              static_cast<std::uint16_t>(reinterpret_cast<UINT_PTR>(GetKeyboardLayout(0)) & 0xFFFF));
+    DestroyWindow(edit);
+    EXPECT_FALSE(platform.windowExists(reinterpret_cast<WindowId>(edit)));
+    EXPECT_FALSE(platform.isKeyDown(kVkLeftWin));
+}
+
+}  // namespace
