@@ -1,0 +1,58 @@
+#pragma once
+// Every section, key and initial value the application persists. Sections are relative to
+// the store's base path, Software\Brannock\Vellory\ once the tokens are set.
+#include <cstdint>
+
+inline constexpr char16_t kFirmName[] = u"Brannock";
+inline constexpr char16_t kApplicationName[] = u"Vellory";
+inline constexpr char16_t kFirmToken[] = u"*firm*";
+inline constexpr char16_t kApplicationToken[] = u"*app*";
+inline constexpr char16_t kProfileToken[] = u"*prof*";
+inline constexpr char16_t kBasePath[] = u"Software\\*firm**app*";
+
+inline constexpr char16_t kSectionCommon[] = u"Options\\Common";
+inline constexpr char16_t kSectionMainWindow[] = u"Options\\Windows\\Main";
+inline constexpr char16_t kSectionProfiles[] = u"Profiles";
+inline constexpr char16_t kSectionItems[] = u"*prof*items";
+
+// "Options\Common", registered in the general list in this order.
+inline constexpr char16_t kKeyHotKey2[] = u"HotKey2";
+inline constexpr char16_t kKeyRu[] = u"Ru";
+inline constexpr char16_t kKeyMinimizeToTray[] = u"MinimizeToTray";
+inline constexpr char16_t kKeyHideInTray[] = u"HideInTray";
+inline constexpr char16_t kKeyKeepInTray[] = u"KeepInTray";
+inline constexpr char16_t kKeyStartMinimize[] = u"StartMinimize";
+inline constexpr char16_t kKeyCloseMinimize[] = u"CloseMinimize";
+inline constexpr char16_t kKeyConfirmExit[] = u"ConfirmExit";
+
+// "Options\Windows\Main".
+inline constexpr char16_t kKeyHandle[] = u"Handle";
+inline constexpr char16_t kKeyPlacement[] = u"plmnt";
+inline constexpr char16_t kKeyTopmost[] = u"topmost";
+
+// "Profiles" and "*prof*items".
+inline constexpr char16_t kKeyProfile[] = u"Profile";
+inline constexpr char16_t kKeyItemsData[] = u"data";
+inline constexpr char16_t kDefaultProfile[] = u"Default";
+
+// Initial values. "HotKey2" and "Ru" also have a default, at which their value is deleted
+// instead of written; the other options are always written.
+inline constexpr std::int32_t kInitialHotKey2 = 0;
+inline constexpr std::int32_t kDefaultHotKey2 = 0;
+inline constexpr bool kInitialRu = false;
+inline constexpr bool kDefaultRu = false;
+inline constexpr bool kInitialMinimizeToTray = true;
+inline constexpr bool kInitialHideInTray = false;
+inline constexpr bool kInitialKeepInTray = true;
+inline constexpr std::int32_t kInitialStartMinimize = 2;
+inline constexpr bool kInitialCloseMinimize = false;
+inline constexpr bool kInitialConfirmExit = true;
+// Not stored: follows the shortcut in the Startup folder.
+inline constexpr bool kInitialAutostart = true;
+
+// "HotKey2" values (the modifier mode) and "StartMinimize" values.
+inline constexpr std::int32_t kHotKey2LeftWin = 0;
+inline constexpr std::int32_t kHotKey2Alt = 1;
+inline constexpr std::int32_t kStartMinimizeShown = 0;
+inline constexpr std::int32_t kStartMinimizeMinimized = 1;
+inline constexpr std::int32_t kStartMinimizeAsPlaced = 2;

@@ -1,0 +1,119 @@
+#include "store/profile.h"
+
+#include "store/catalogue.h"
+
+namespace {
+
+constexpr char16_t kCtrlMark = u'c';
+constexpr char16_t kShiftMark = u's';
+
+// A profile name is one key name under "Profiles": an empty one would make the profile's
+// key "Profiles" itself and a backslash would reach into another key, so that a save
+// would delete what belongs to other profiles.
+bool IsProfileName(const WideString& name) {
+    return !name.IsNull() && !name.IsEmpty() && name.View().find(u'\\') == std::u16string_view::npos;
+}
+
+// Units that cannot stand in the stored text: the two format marks, and zero, which would
+// end the stored string and lose every item after it.
+bool IsFormatUnit(char16_t unit) { return unit == u'\0' || unit == kItemsSeparator || unit == kItemsTerminator; }
+
+struct DefaultText {
+    std::uint16_t keyCode;
+    const char16_t* plain;
+    const char16_t* withModifier;
+};
+
+constexpr DefaultText kDefaultTexts[] = {
+    {0x31, u"Привет!", u"Привет!"}, {0x32, u"@", u"@"},
+    {0x33, u"Пока!", u"Пока!"},     {0x34, u"Жду в гости!", u"Жду в гости!"},
+    {0x35, u"%)", u"%)"},           {0x36, u"^_^", u"^_^"},
+    {0x37, u"O_o", u"O_o"},         {0x38, u":*", u":*"},
+    {0x39, u":(", u":("},           {0x30, u":)", u":)))"},
+};
+
+}  // namespace
+
+WideString ProfileSection(const WideString& profileName) {
+    WideString section(u"Profiles\\");
+    section.Append(profileName);
+    return section;
+}
+
+WideString ChooseProfile(SettingsStore& store) {
+    WideString name(kDefaultProfile);
+    WideString stored;
+    if (store.ReadString(kSectionProfiles, kKeyProfile, stored) && IsProfileName(stored)) name = stored;
+    WideString token = ProfileSection(name);
+    token.Append(u'\\');
+    store.SetToken(kProfileToken, token);
+    return name;
+}
+
+WideString BuildItemsText(const HotkeyTable& table) {
+    WideString text(u"");
+    for (std::size_t i = 0; i < table.Count(); ++i) {
+        const HotkeyItem& item = table.At(i);
+        char16_t mark = 0;
+        if (item.extraModifier == kModifierCtrl) mark = kCtrlMark;
+        else if (item.extraModifier == kModifierShift) mark = kShiftMark;
+        else if (item.extraModifier != kModifierNone) continue;
+        // A key code that is itself a format unit cannot be written without breaking the text.
+        if (IsFormatUnit(static_cast<char16_t>(item.keyCode))) continue;
+        text.Append(static_cast<char16_t>(item.keyCode));
+        if (mark != 0) text.Append(mark);
+        text.Append(kItemsSeparator);
+        for (char16_t unit : item.text.View())
+            if (!IsFormatUnit(unit)) text.Append(unit);
+        text.Append(kItemsTerminator);
+    }
+    return text;
+}
+
+void ParseItemsText(std::u16string_view text, HotkeyTable& table) {
+    while (!text.empty()) {
+        const std::size_t end = text.find(kItemsTerminator);
+        const std::u16string_view token = text.substr(0, end);
+        text.remove_prefix(end == std::u16string_view::npos ? text.size() : end + 1);
+
+        const std::size_t separator = token.find(kItemsSeparator);
+        if (separator == std::u16string_view::npos) continue;  // also skips empty tokens
+        std::int32_t modifier = kModifierNone;
+        if (separator != 1 && token.size() > 1) {
+            if (token[1] == kCtrlMark) modifier = kModifierCtrl;
+            else if (token[1] == kShiftMark) modifier = kModifierShift;
+        }
+        table.Append(token[0], modifier, WideString(token.substr(separator + 1)));
+    }
+}
+
+void AppendDefaultItems(HotkeyTable& table) {
+    for (std::int32_t modifier : {kModifierNone, kModifierShift, kModifierCtrl})
+        for (const DefaultText& entry : kDefaultTexts)
+            table.Append(entry.keyCode, modifier,
+                         WideString(modifier == kModifierNone ? entry.plain : entry.withModifier));
+}
+
+void LoadSettings(SettingsStore& store, SettingsList& general, SettingsList& profile,
+                  const WideString& profileName, HotkeyTable& table) {
+    general.LoadAll(kSectionCommon);
+    profile.LoadAll(ProfileSection(profileName));
+    WideString text;
+    if (store.ReadString(kSectionItems, kKeyItemsData, text))
+        ParseItemsText(text.View(), table);
+    else
+        AppendDefaultItems(table);
+}
+
+bool SaveSettings(SettingsStore& store, SettingsList& general, SettingsList& profile,
+                  const WideString& profileName, const HotkeyTable& table) {
+    const WideString section = ProfileSection(profileName);
+    // The new items replace the old value in one write before anything else under the
+    // profile's key is removed, so an interruption leaves the old or the new items, never none.
+    const bool written = store.WriteString(kSectionItems, kKeyItemsData, BuildItemsText(table));
+    if (written) store.PruneSection(section, u"items\\data");
+    store.WriteString(kSectionProfiles, kKeyProfile, profileName);
+    profile.SaveAll(section);
+    general.SaveAll(kSectionCommon);
+    return written;
+}

@@ -1,0 +1,29 @@
+#pragma once
+// The current profile and its hotkey items, stored as one ItemsText value: per item the
+// key code as one unit, an optional "c" (Ctrl) or "s" (Shift), U+0001, the text, U+0002.
+#include <string_view>
+
+#include "engine/hotkey.h"
+#include "store/setting_value.h"
+#include "store/settings_store.h"
+#include "toolkit/wide_string.h"
+
+inline constexpr char16_t kItemsSeparator = u'\u0001';
+inline constexpr char16_t kItemsTerminator = u'\u0002';
+
+// Reads "Profiles"/"Profile" (falling back to "Default") and sets the "*prof*" token.
+WideString ChooseProfile(SettingsStore& store);
+// "Profiles\" + name: the profile's own key.
+WideString ProfileSection(const WideString& profileName);
+
+WideString BuildItemsText(const HotkeyTable& table);
+// Appends every item the text holds; damaged parts are skipped, nothing fails.
+void ParseItemsText(std::u16string_view text, HotkeyTable& table);
+// The thirty items of a profile with none stored.
+void AppendDefaultItems(HotkeyTable& table);
+
+void LoadSettings(SettingsStore& store, SettingsList& general, SettingsList& profile,
+                  const WideString& profileName, HotkeyTable& table);
+// Returns whether the items were written; old items stay readable until the new ones are.
+bool SaveSettings(SettingsStore& store, SettingsList& general, SettingsList& profile,
+                  const WideString& profileName, const HotkeyTable& table);
