@@ -1,0 +1,41 @@
+#pragma once
+// Resource and control ids, shared by the program and vellory.rc (plain #defines so the
+// resource compiler reads them too).
+
+// Dialogs
+#define IDD_MAIN 101
+#define IDD_ABOUT 103
+#define IDD_SETTINGS 104
+#define IDD_GENERAL_PAGE 106
+#define IDD_HOTKEY_PAGE 107
+#define IDD_TEXT_EDIT 111
+
+// Icons
+#define IDI_APPLICATION_ICON 102
+#define IDI_SETTINGS_ICON 112
+
+// Main window (101); 1001 and 1007 are also the tray menu's commands
+#define IDC_MAIN_SETTINGS 1001
+#define IDM_ABOUT 1007
+
+// About box (103)
+#define IDC_ABOUT_COPYRIGHT 1000
+#define IDC_ABOUT_VERSION 1001
+
+// Settings dialog (104)
+#define IDC_SETTINGS_TABS 1002
+
+// General page (106)
+#define IDC_AUTOSTART 1003
+#define IDC_START_MINIMIZE 1004
+#define IDC_MINIMIZE_TO_TRAY 1005
+
+// Hotkey page (107): 1004 and 1005 again, as the radio run of the main modifier
+#define IDC_MODIFIER_WIN 1004
+#define IDC_MODIFIER_ALT 1005
+#define IDC_RUSSIAN_ONLY 1006
+#define IDC_HOTKEY_LIST 1009
+#define IDC_HOTKEY_GROUP 1010
+
+// Text edit dialog (111)
+#define IDC_TEXT_EDIT 1011
