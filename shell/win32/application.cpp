@@ -1,0 +1,211 @@
+#include "shell/win32/application.h"
+
+#include <commctrl.h>
+
+#include "engine/win32/hooks.h"
+#include "shell/win32/autostart.h"
+#include "shell/win32/tray.h"
+#include "store/catalogue.h"
+#include "store/profile.h"
+#include "store/win32/window_placement.h"
+#include "toolkit/win32/handles.h"
+
+namespace {
+
+WideString Text(const char16_t* text) { return WideString(text); }
+
+// Session-local, so other users' copies on the same machine do not count.
+constexpr const wchar_t* kInstanceMutex = L"Local\\Brannock.Vellory.Instance";
+
+}  // namespace
+
+// ---- Application ------------------------------------------------------------------------
+
+Application::Application() : autostart_(kInitialAutostart), confirmExit_(kInitialConfirmExit) {}
+
+bool Application::Initialize() {
+    if (appName_.IsEmpty()) return false;
+    instance_ = ::GetModuleHandleW(nullptr);
+    WideString firm(firmName_);
+    firm.Append(u'\\');
+    WideString app(appName_);
+    app.Append(u'\\');
+    store_.SetToken(Text(kFirmToken), firm);
+    store_.SetToken(Text(kApplicationToken), app);
+    store_.SetBasePath(Text(kBasePath));
+    firstRun_ = !store_.SectionExists(Text(kSectionMainWindow));
+    if (firstRun_)
+        ApplyAutostartOption();
+    else
+        autostart_.Set(ReadAutostart(appName_));
+    general_.Register(&confirmExit_, Text(kKeyConfirmExit));
+    return true;
+}
+
+void Application::ApplyAutostartOption() { ApplyAutostart(autostart_.Get(), appName_); }
+
+void Application::Shutdown() {
+    general_.Clear();
+    ::PostQuitMessage(0);
+}
+
+void Application::Exit(bool erase) {
+    if (erase) {
+        store_.DeleteSection(Text(u""));
+        autostart_.Set(false);
+        ApplyAutostartOption();
+    }
+    ::PostQuitMessage(0);
+}
+
+// ---- WindowedApplication ----------------------------------------------------------------
+
+WindowedApplication::WindowedApplication()
+    : startMinimize_(kInitialStartMinimize), closeMinimize_(kInitialCloseMinimize) {}
+
+bool WindowedApplication::Start() {
+    if (!Initialize()) return false;
+    return ApplySingleInstanceRule();
+}
+
+bool WindowedApplication::ApplySingleInstanceRule() {
+    if (!singleInstance_) return true;
+    const bool alone = instanceGuard_.Acquire(kInstanceMutex);
+    HWND other = nullptr;
+    WideString stored;
+    if (store_.ReadString(Text(kSectionMainWindow), Text(kKeyHandle), stored)) {
+        const auto value = static_cast<std::uintptr_t>(static_cast<std::uint32_t>(stored.ToInt()));
+        // After a crash the number may name any window: act only on one of ours.
+        HWND candidate = reinterpret_cast<HWND>(value);
+        if (value != 0 && IsOtherInstanceWindow(candidate, W(appName_.Data()))) other = candidate;
+    }
+    // The first run stores no handle; its window is found by looking.
+    if (other == nullptr && !alone) other = FindOtherInstanceWindow(W(appName_.Data()));
+    if (other != nullptr) {
+        ShowRestored(other);
+        ::SetForegroundWindow(other);
+        return false;
+    }
+    return alone;
+}
+
+bool WindowedApplication::ShowMainWindow() {
+    CreateMainWindow();
+    HWND main = MainWindowHandle();
+    if (main != nullptr) {
+        if (startMinimize_.Get() == 1) {
+            ::SetProcessWorkingSetSize(::GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
+            if (::SendMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0) != 0) ::ShowWindow(main, SW_MINIMIZE);
+            ::SendMessageW(main, WM_ACTIVATEAPP, 0, 0);
+        } else if (startMinimize_.Get() == 0) {
+            ShowRestored(main);
+            ::SetForegroundWindow(main);
+        }
+        if (!firstRun_)
+            store_.WriteInt(Text(kSectionMainWindow), Text(kKeyHandle),
+                            static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(main)));
+    }
+    return main != nullptr;
+}
+
+void WindowedApplication::Shutdown() {
+    if (HWND main = MainWindowHandle(); main != nullptr && ::IsWindow(main)) ::EndDialog(main, 2);
+    store_.WriteString(Text(kSectionMainWindow), Text(kKeyHandle), WideString::Null());
+    instanceGuard_.Release();
+    Application::Shutdown();
+}
+
+// ---- TrayApplication --------------------------------------------------------------------
+
+TrayApplication::TrayApplication()
+    : minimizeToTray_(kInitialMinimizeToTray), hideInTray_(kInitialHideInTray), keepInTray_(kInitialKeepInTray) {}
+
+void TrayApplication::RegisterTrayOptions() {
+    general_.Register(&minimizeToTray_, Text(kKeyMinimizeToTray));
+    general_.Register(&hideInTray_, Text(kKeyHideInTray));
+    general_.Register(&keepInTray_, Text(kKeyKeepInTray));
+    general_.Register(&startMinimize_, Text(kKeyStartMinimize));
+    general_.Register(&closeMinimize_, Text(kKeyCloseMinimize));
+}
+
+bool TrayApplication::Start() {
+    RegisterTrayOptions();
+    // The tray icon is not shown at start-up: the window does not exist yet; minimising adds it.
+    return WindowedApplication::Start();
+}
+
+void TrayApplication::Exit(bool erase) {
+    if (HWND main = MainWindowHandle()) RemoveTrayIcon(main, 0);
+    WindowedApplication::Exit(erase);
+}
+
+// ---- ProfileApplication -----------------------------------------------------------------
+
+ProfileApplication::ProfileApplication() : profileName_(kDefaultProfile) {}
+
+void ProfileApplication::ChooseCurrentProfile() { profileName_ = ChooseProfile(store_); }
+
+bool ProfileApplication::Start() {
+    ChooseCurrentProfile();
+    return TrayApplication::Start();
+}
+
+void ProfileApplication::LoadSettings() {
+    ::LoadSettings(store_, general_, profileList_, profileName_, Table());
+}
+
+void ProfileApplication::SaveSettings() {
+    ::SaveSettings(store_, general_, profileList_, profileName_, Table());
+}
+
+// ---- HotkeyApplication ------------------------------------------------------------------
+
+HotkeyApplication::HotkeyApplication() : mainDialog_(*this), hotKey2_(kInitialHotKey2), ru_(kInitialRu) {
+    appName_ = WideString(kApplicationName);
+    firmName_ = WideString(kFirmName);
+    engine_.engineActive = true;
+    hotKey2_.SetDefault(kDefaultHotKey2);
+    engine_.modifierMode = hotKey2_.Get();
+    ru_.SetDefault(kDefaultRu);
+    engine_.russianLayoutOnly = ru_.Get();
+}
+
+HotkeyApplication::~HotkeyApplication() { RemoveHooks(engine_); }
+
+bool HotkeyApplication::Start() {
+    general_.Register(&hotKey2_, Text(kKeyHotKey2));
+    general_.Register(&ru_, Text(kKeyRu));
+    if (!ProfileApplication::Start()) return false;
+    LoadSettings();
+    RefreshEngineOptions();
+    ::InitCommonControls();
+    InstallHooks(engine_, table_, instance_);
+    ShowMainWindow();
+    return true;
+}
+
+void HotkeyApplication::RefreshEngineOptions() {
+    engine_.modifierMode = hotKey2_.Get();
+    engine_.russianLayoutOnly = ru_.Get();
+}
+
+void HotkeyApplication::LoadSettings() { ProfileApplication::LoadSettings(); }
+void HotkeyApplication::SaveSettings() { ProfileApplication::SaveSettings(); }
+
+bool HotkeyApplication::CreateMainWindow() {
+    return mainDialog_.CreateModeless(101, nullptr) != nullptr;
+}
+
+void HotkeyApplication::Shutdown() {
+    RemoveHooks(engine_);
+    SaveSettings();
+    WindowedApplication::Shutdown();
+}
+
+void HotkeyApplication::SaveForSessionEnd() {
+    if (HWND main = MainWindowHandle(); main != nullptr && ::IsWindow(main))
+        SaveWindowPlacement(main, store_, Text(kSectionMainWindow));
+    RemoveHooks(engine_);
+    SaveSettings();
+    store_.WriteString(Text(kSectionMainWindow), Text(kKeyHandle), WideString::Null());
+}

@@ -1,0 +1,62 @@
+#include "shell/win32/instance.h"
+
+#include <cwchar>
+
+namespace {
+
+const wchar_t* BaseName(const wchar_t* path) {
+    const wchar_t* slash = std::wcsrchr(path, L'\\');
+    return slash ? slash + 1 : path;
+}
+
+struct Search {
+    const wchar_t* caption;
+    HWND found;
+};
+
+BOOL CALLBACK FindProc(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<Search*>(param);
+    if (IsOtherInstanceWindow(window, search->caption)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+bool InstanceGuard::Acquire(const wchar_t* name) {
+    mutex_.Reset(::CreateMutexW(nullptr, FALSE, name));
+    if (!mutex_) return true;  // no guard possible: fall back to the stored handle alone
+    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+        mutex_.Reset();
+        return false;
+    }
+    return true;
+}
+
+bool IsOtherInstanceWindow(HWND window, const wchar_t* caption) {
+    if (window == nullptr || !::IsWindow(window)) return false;
+    wchar_t className[16] = {};
+    if (::GetClassNameW(window, className, 16) == 0 || std::wcscmp(className, L"#32770") != 0) return false;
+    wchar_t text[64] = {};
+    ::GetWindowTextW(window, text, 64);
+    if (std::wcscmp(text, caption) != 0) return false;
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    if (pid == 0 || pid == ::GetCurrentProcessId()) return false;
+    UniqueKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    if (!process) return false;
+    wchar_t theirs[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    if (!::QueryFullProcessImageNameW(process.Get(), 0, theirs, &size)) return false;
+    wchar_t ours[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, ours, MAX_PATH);
+    return ::CompareStringOrdinal(BaseName(theirs), -1, BaseName(ours), -1, TRUE) == CSTR_EQUAL;
+}
+
+HWND FindOtherInstanceWindow(const wchar_t* caption) {
+    Search search{caption, nullptr};
+    ::EnumWindows(FindProc, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}

@@ -1,0 +1,132 @@
+#include "shell/win32/main_dialog.h"
+
+#include "resources/resource.h"
+#include "shell/win32/application.h"
+#include "shell/win32/tray.h"
+#include "store/catalogue.h"
+#include "store/win32/window_placement.h"
+#include "toolkit/win32/handles.h"
+
+namespace {
+
+constexpr UINT kTrayIconId = 0;
+
+HICON LoadAppIcon(int size) {
+    return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APPLICATION_ICON),
+                                           IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+// Explorer announces a recreated taskbar with this message; the icon must be added again.
+UINT TaskbarCreatedMessage() {
+    static const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
+    return message;
+}
+
+}  // namespace
+
+INT_PTR MainDialog::OnInitDialog() {
+    HWND window = Window();
+    ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(LoadAppIcon(16)));
+    ::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadAppIcon(32)));
+    TaskbarCreatedMessage();
+    RestoreWindowPlacement(window, app_.Store(), WideString(kSectionMainWindow), true);
+    return 1;
+}
+
+void MainDialog::OnDestroy() {
+    HWND window = Window();
+    SaveWindowPlacement(window, app_.Store(), WideString(kSectionMainWindow));
+    // The window holds its icons until here; they are ours to destroy.
+    UniqueIcon small(reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0)));
+    UniqueIcon big(reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_BIG, 0)));
+    RemoveIcon();
+}
+
+void MainDialog::AddIcon() {
+    if (AddTrayIcon(Window(), app_.TrayMessage(), app_.TrayIconId(), kTrayIconId)) trayIconShown_ = true;
+}
+
+void MainDialog::RemoveIcon() {
+    trayIconShown_ = false;
+    RemoveTrayIcon(Window(), kTrayIconId);
+}
+
+INT_PTR MainDialog::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_WINDOWPOSCHANGED:
+            OnWindowPosChanged();
+            break;
+        case WM_ENDSESSION:
+            if (wparam) app_.SaveForSessionEnd();
+            break;
+        default:
+            if (message == app_.TrayMessage()) {
+                OnTrayMessage(wparam, lparam);
+            } else if (message == TaskbarCreatedMessage() && trayIconShown_) {
+                trayIconShown_ = false;
+                AddIcon();
+            }
+            break;
+    }
+    return DefaultProc(message, wparam, lparam);
+}
+
+void MainDialog::OnWindowPosChanged() {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (!::GetWindowPlacement(Window(), &placement)) return;
+    if (placement.showCmd == SW_SHOWMINIMIZED && app_.MinimizeToTray().Get()) {
+        AddIcon();
+        ::ShowWindow(Window(), SW_HIDE);
+    } else if (placement.showCmd == SW_SHOWNORMAL && !app_.KeepInTray().Get() && trayIconShown_) {
+        RemoveIcon();
+    }
+}
+
+void MainDialog::OnTrayMessage(WPARAM id, LPARAM mouseMessage) {
+    if (id != kTrayIconId) return;
+    if (mouseMessage == WM_LBUTTONUP) {
+        ShowRestored(Window());
+        ::SetForegroundWindow(Window());
+    } else if (mouseMessage == WM_RBUTTONUP) {
+        ShowTrayMenu();
+    }
+}
+
+void MainDialog::ShowTrayMenu() {}
+
+INT_PTR MainDialog::OnCommand(WPARAM wparam, LPARAM lparam) {
+    switch (LOWORD(wparam)) {
+        case IDOK:
+            AddIcon();
+            ::ShowWindow(Window(), SW_SHOWMINIMIZED);
+            ::ShowWindow(Window(), SW_HIDE);
+            break;
+        case IDCANCEL:
+            if (!ExitSequence()) return 0;
+            break;
+        case IDC_MAIN_SETTINGS:
+            RunSettings();
+            break;
+        case IDM_ABOUT:
+            RunAbout();
+            break;
+        default:
+            break;
+    }
+    return DialogEntity::OnCommand(wparam, lparam);
+}
+
+bool MainDialog::ExitSequence() {
+    if (app_.ConfirmExit().Get() &&
+        ::MessageBoxW(Window(), L"Выйти?", W(app_.AppName().Data()),
+                      MB_SYSTEMMODAL | MB_ICONQUESTION | MB_OKCANCEL | MB_DEFBUTTON2) != IDOK)
+        return false;
+    ::DestroyWindow(Window());
+    app_.Shutdown();
+    return true;
+}
+
+void MainDialog::RunSettings() {}
+
+void MainDialog::RunAbout() {}
