@@ -9,21 +9,22 @@ namespace {
 
 constexpr std::size_t kMaxKeyNameLength = 255;
 
-// Splits a key path at backslashes. A trailing backslash is allowed, as in the registry;
-// an empty component elsewhere (a leading or doubled backslash) makes the path invalid.
-bool SplitPath(const char16_t* path, std::vector<WideString>* parts) {
+// Splits a key path at backslashes. As in the registry, a leading backslash makes the path
+// invalid, and doubled or trailing ones are passed over.
+RegistryStatus SplitPath(const char16_t* path, std::vector<WideString>* parts) {
     parts->clear();
-    if (path == nullptr) return true;
+    if (path == nullptr) return kRegistryInvalidParameter;
     std::u16string_view rest(path);
+    if (!rest.empty() && rest[0] == u'\\') return kRegistryBadPathname;
     while (!rest.empty()) {
         const std::size_t slash = rest.find(u'\\');
         const std::u16string_view part = rest.substr(0, slash);
-        if (part.empty() || part.size() > kMaxKeyNameLength) return false;
-        parts->push_back(WideString(part));
+        if (part.size() > kMaxKeyNameLength) return kRegistryInvalidParameter;
+        if (!part.empty()) parts->push_back(WideString(part));
         if (slash == std::u16string_view::npos) break;
         rest.remove_prefix(slash + 1);
     }
-    return true;
+    return kRegistryOk;
 }
 
 bool NameLess(const WideString& a, const WideString& b) {
@@ -75,7 +76,7 @@ const MemoryRegistry::Key* MemoryRegistry::Walk(const std::vector<WideString>& p
 RegistryStatus MemoryRegistry::Open(const char16_t* path, bool create, bool read, bool write, RegistryKeyId* key) {
     *key = 0;
     std::vector<WideString> parts;
-    if (path == nullptr || !SplitPath(path, &parts)) return kRegistryInvalidParameter;
+    if (const RegistryStatus status = SplitPath(path, &parts); status != kRegistryOk) return status;
     Key* found = Walk(parts, create);
     if (found == nullptr) return kRegistryNotFound;
     const RegistryKeyId id = nextHandle_;
@@ -185,7 +186,7 @@ RegistryStatus MemoryRegistry::EnumValue(RegistryKeyId key, std::uint32_t index,
 
 RegistryStatus MemoryRegistry::DeleteTree(const char16_t* path) {
     std::vector<WideString> parts;
-    if (path == nullptr || !SplitPath(path, &parts)) return kRegistryInvalidParameter;
+    if (const RegistryStatus status = SplitPath(path, &parts); status != kRegistryOk) return status;
     // The root of the tree stands for HKEY_CURRENT_USER itself, which cannot be deleted.
     if (parts.empty()) return kRegistryAccessDenied;
     const WideString last = parts.back();
@@ -204,13 +205,13 @@ void MemoryRegistry::CloseKey(RegistryKeyId key) { handles_.erase(key); }
 bool MemoryRegistry::HasKey(std::u16string_view path) const {
     std::vector<WideString> parts;
     const std::u16string copy(path);
-    return SplitPath(copy.c_str(), &parts) && Walk(parts) != nullptr;
+    return SplitPath(copy.c_str(), &parts) == kRegistryOk && Walk(parts) != nullptr;
 }
 
 const MemoryRegistry::Value* MemoryRegistry::FindValue(std::u16string_view path, std::u16string_view name) const {
     std::vector<WideString> parts;
     const std::u16string copy(path);
-    if (!SplitPath(copy.c_str(), &parts)) return nullptr;
+    if (SplitPath(copy.c_str(), &parts) != kRegistryOk) return nullptr;
     const Key* key = Walk(parts);
     if (key == nullptr) return nullptr;
     for (const auto& value : key->values)

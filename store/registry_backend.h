@@ -14,6 +14,7 @@ enum : RegistryStatus {
     kRegistryNotFound = 2,          // ERROR_FILE_NOT_FOUND
     kRegistryAccessDenied = 5,      // ERROR_ACCESS_DENIED
     kRegistryInvalidParameter = 87, // ERROR_INVALID_PARAMETER
+    kRegistryBadPathname = 161,     // ERROR_BAD_PATHNAME
     kRegistryMoreData = 234,        // ERROR_MORE_DATA
     kRegistryNoMoreItems = 259,     // ERROR_NO_MORE_ITEMS
 };

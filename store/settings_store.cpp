@@ -111,8 +111,13 @@ bool SettingsStore::ReadStruct(const WideString& section, const WideString& key,
     BackendKey handle(backend_);
     if (backend_.OpenKey(path.Data(), KeyAccess::Read, handle.Put()) != kRegistryOk) return false;
     if (buffer == nullptr) return true;
+    // Through a copy, so that only the value's own bytes reach the caller: some registries
+    // append a terminator to a shorter REG_SZ value, which would overwrite the buffer's tail.
+    std::vector<std::uint8_t> copy(size);
     std::uint32_t got = size;
-    return backend_.QueryValue(handle.Get(), key.Data(), nullptr, buffer, &got) == kRegistryOk;
+    if (backend_.QueryValue(handle.Get(), key.Data(), nullptr, copy.data(), &got) != kRegistryOk) return false;
+    std::copy_n(copy.begin(), std::min(got, size), static_cast<std::uint8_t*>(buffer));
+    return true;
 }
 
 bool SettingsStore::DeleteSection(const WideString& section) {
