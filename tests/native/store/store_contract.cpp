@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <tuple>
 
 #include "store/catalogue.h"
 #include "store/profile.h"

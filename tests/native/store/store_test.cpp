@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <functional>
+#include <tuple>
 
 #include "store/catalogue.h"
 #include "store/memory_registry.h"
