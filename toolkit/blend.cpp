@@ -13,7 +13,7 @@ bool UsableMask(std::uint16_t mask) {
     if (std::popcount(mask) < 5) return false;
     const unsigned low = static_cast<unsigned>(std::countr_zero(mask));
     const unsigned run = static_cast<unsigned>(std::popcount(mask));
-    return (mask >> low) == (1u << run) - 1;
+    return unsigned{mask} >> low == (1u << run) - 1;
 }
 
 // The palette entries of a pixel; false when an index has none.
