@@ -145,9 +145,14 @@ ProfileApplication::ProfileApplication() : profileName_(kDefaultProfile) {}
 
 void ProfileApplication::ChooseCurrentProfile() { profileName_ = ChooseProfile(store_); }
 
-bool ProfileApplication::Start() {
+bool ProfileApplication::Start() { return TrayApplication::Start(); }
+
+bool ProfileApplication::Initialize() {
+    if (!TrayApplication::Initialize()) return false;
+    // The profile name lives under the application's key, which the base path and the
+    // "*firm*" and "*app*" tokens only name once the base initialisation has set them.
     ChooseCurrentProfile();
-    return TrayApplication::Start();
+    return true;
 }
 
 void ProfileApplication::LoadSettings() {

@@ -92,6 +92,7 @@ protected:
 class ProfileApplication : public TrayApplication {
 public:
     ProfileApplication();
+    bool Initialize() override;
     void LoadSettings() override;
     void SaveSettings() override;
     bool Start() override;

@@ -40,6 +40,13 @@ class Wine:
         os.makedirs(self.work, exist_ok=True)
         self.processes = []
 
+    def boot(self):
+        # The first Wine program after a server start also starts Wine's own services, which
+        # inherit its standard handles and live on: give them none of ours, or a later
+        # captured run would wait for them to close its pipe.
+        subprocess.run(["wine", "cmd.exe", "/c", "exit"], env=self.env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+
     def start(self, exe, *args):
         p = subprocess.Popen(["wine", exe, *args], env=self.env, stdout=subprocess.DEVNULL,
                              stderr=subprocess.DEVNULL)

@@ -23,6 +23,10 @@ def main():
         return 1
     wine = Wine(args.build)
     subprocess.run([os.path.join(os.path.dirname(__file__), "..", "..", "tools", "wine-prefix.sh"), wine.prefix])
+    # A persistent server: programs started at the same moment then never race its start-up.
+    persistent = dict(env=wine.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run(["wineserver", "-p"], **persistent)
+    wine.boot()
     passed = failed = 0
     for group in args.groups:
         module = importlib.import_module(group + "_scenarios")
@@ -33,16 +37,19 @@ def main():
             try:
                 scenario(wine)
                 passed += 1
-                print(f"PASS {group}: {name}")
+                print(f"PASS {group}: {name}", flush=True)
             except (Failure, Exception) as e:  # a scenario's crash is a failure, not the run's
                 failed += 1
-                print(f"FAIL {group}: {name}: {e}")
+                print(f"FAIL {group}: {name}: {e}", flush=True)
                 if not isinstance(e, Failure):
                     traceback.print_exc()
                 screenshot(os.path.join(wine.build, "screenshots"), "failed_" + name)
             finally:
                 wine.stop_all()
                 subprocess.run(["wineserver", "-k"], env=wine.env, capture_output=True)
+                subprocess.run(["wineserver", "-p"], **persistent)
+                wine.boot()
+    subprocess.run(["wineserver", "-k"], env=wine.env, capture_output=True)
     print(f"{passed} passed, {failed} failed")
     return 1 if failed else 0
 

@@ -1,0 +1,245 @@
+"""Vellory.exe end to end: start-up, typing, the single-instance rule, the tray, exit and
+what lands in the registry."""
+import glob
+import os
+import subprocess
+import time
+
+from engine_scenarios import EDIT2, check_win_release_masked, start_target
+from harness import Failure, check, click, key, screenshot, wait_for
+
+ROOT = r"HKCU\Software\Brannock\Vellory"
+CAPTION = "Vellory"
+WM_COMMAND, TRAY_MESSAGE, WM_LBUTTONUP = 0x111, 40001, 0x202
+
+
+def exe(wine, name):
+    return os.path.join(wine.build, "tests", "e2e", name + ".exe")
+
+
+def wsend(wine, *args):
+    r = subprocess.run(["wine", exe(wine, "wsend"), *[str(a) for a in args]], env=wine.env,
+                       capture_output=True, timeout=30)
+    return r.returncode, r.stdout.decode("ascii", "replace").strip()
+
+
+def state(wine):
+    """(hwnd, visible, minimised, foreground) of the main window, or None."""
+    rc, out = wsend(wine, "state", CAPTION)
+    return tuple(int(v) for v in out.split()) if rc == 0 and out else None
+
+
+def shots(wine):
+    return os.path.join(wine.build, "screenshots")
+
+
+def shortcut(wine):
+    found = glob.glob(wine.drive_c("users", "*", "AppData", "Roaming", "Microsoft", "Windows", "Start Menu",
+                                   "Programs", "St*rt*p", "Vellory.lnk"))
+    return found[0] if found else None
+
+
+def fresh(wine):
+    """No settings and no shortcut: the next start is a first run."""
+    wine.stop_all()
+    wine.reg_delete(r"HKCU\Software\Brannock")
+    if shortcut(wine):
+        os.remove(shortcut(wine))
+
+
+def registry(wine):
+    """{section: {name: (type, data)}} under the application's key."""
+    out = wine.reg_query(ROOT) or ""
+    result, section = {}, None
+    for line in out.splitlines():
+        if line.startswith("HKEY_"):
+            section = line[len("HKEY_CURRENT_USER\\Software\\Brannock\\Vellory"):].lstrip("\\")
+            result.setdefault(section, {})
+        elif line.startswith("    ") and section is not None:
+            parts = line.split(None, 2)
+            if len(parts) >= 2:
+                result[section][parts[0]] = (parts[1], parts[2] if len(parts) > 2 else "")
+    return result
+
+
+def start_vellory(wine, expect_window=True):
+    proc = wine.start(os.path.join(wine.build, "shell", "Vellory.exe"))
+    if expect_window:
+        wait_for(lambda: (state(wine) or (0, 0))[1] == 1, 30, "the main window")
+    return proc
+
+
+def click_control(wine, control_id, caption=CAPTION):
+    rc, out = wsend(wine, "rect", caption, control_id)
+    check(rc == 0, f"no control {control_id} in {caption}")
+    left, top, right, bottom = (int(v) for v in out.split())
+    click((left + right) // 2, (top + bottom) // 2)
+
+
+def message_box_up(wine):
+    # The question box shares the caption and lies above the main window.
+    rc, out = wsend(wine, "send", CAPTION, 0x000E, 0, 0)  # WM_GETTEXTLENGTH of the topmost match
+    return rc == 0 and wsend(wine, "rect", CAPTION, 0xFFFF)[0] == 0  # its static text control
+
+
+def exit_vellory(wine, proc, name=None):
+    click_control(wine, 2)  # "Выйти"
+    wait_for(lambda: message_box_up(wine), 15, "the question Выйти?")
+    if name:
+        screenshot(shots(wine), name)
+    click_control(wine, 1)  # OK of the question box
+    check(proc.wait(timeout=30) == 0, "exit code of a normal exit")
+
+
+def worked_example(reg):
+    common = reg.get("Options\\Common", {})
+    want = {"MinimizeToTray": "1", "HideInTray": "0", "KeepInTray": "1", "StartMinimize": "2",
+            "CloseMinimize": "0", "ConfirmExit": "1"}
+    for name, value in want.items():
+        check(common.get(name) == ("REG_SZ", value), f"Options\\Common\\{name}: {common.get(name)}")
+    check("HotKey2" not in common and "Ru" not in common, f"defaults must leave no value: {common}")
+    main = reg.get("Options\\Windows\\Main", {})
+    check("plmnt" in main and main["plmnt"][0] == "REG_SZ", f"plmnt: {main}")
+    check("topmost" not in main and "Handle" not in main, f"Options\\Windows\\Main: {main}")
+    check(reg.get("Profiles", {}).get("Profile") == ("REG_SZ", "Default"), f"Profiles: {reg.get('Profiles')}")
+    check("data" in reg.get("Profiles\\Default\\items", {}), "items data missing")
+
+
+def type_check(log, chord, text, since_lines=None):
+    mark = len(log.lines())
+    key(chord)
+    wait_for(lambda: log.chars(2, mark) == text, 15, f"{chord} to type {text!r}")
+    return mark
+
+
+def scenario_first_run_types_and_exits(wine):
+    fresh(wine)
+    log = start_target(wine, "shell_first")
+    proc = start_vellory(wine)
+    check(shortcut(wine) is not None, "first run must create the Startup shortcut")
+    check("Handle" not in registry(wine).get("Options\\Windows\\Main", {}), "first run stores no Handle")
+    screenshot(shots(wine), "main_window")
+    click(*EDIT2)
+    wait_for(lambda: log.has("edit2 focus"), what="edit 2 to take the focus")
+    time.sleep(0.3)
+    mark = type_check(log, "super+1", "Привет!")
+    wait_for(lambda: log.has("edit2 up 5B", mark), what="the Win release")
+    check_win_release_masked(log.lines()[mark:], "edit2")
+    type_check(log, "super+0", ":)")
+    type_check(log, "super+shift+0", ":)))")
+    type_check(log, "super+ctrl+3", "Пока!")
+    # Exit asked and declined: nothing changes.
+    click_control(wine, 2)
+    wait_for(lambda: message_box_up(wine), 15, "the question Выйти?")
+    key("Escape")
+    time.sleep(1)
+    check(proc.poll() is None and state(wine)[1] == 1, "declined exit must leave the window")
+    exit_vellory(wine, proc, "exit_question")
+    worked_example(registry(wine))
+
+
+def scenario_second_start_is_refused(wine):
+    # Runs after a first run: this start stores its handle.
+    if not registry(wine).get("Options\\Windows\\Main"):
+        fresh(wine)
+        p = start_vellory(wine)
+        exit_vellory(wine, p)
+    proc = start_vellory(wine)
+    hwnd = state(wine)[0]
+    handle = registry(wine).get("Options\\Windows\\Main", {}).get("Handle")
+    check(handle == ("REG_SZ", str(hwnd)), f"Handle {handle} should name {hwnd}")
+    click_control(wine, 1)  # "Скрыть"
+    wait_for(lambda: state(wine)[1] == 0, 10, "the window to hide")
+    before = registry(wine)
+    second = start_vellory(wine, expect_window=False)
+    check(second.wait(timeout=30) == 1, "the second start must end with exit code 1")
+    wait_for(lambda: state(wine)[1] == 1, 10, "the first window to come back")
+    check(registry(wine) == before, "the refused start must leave the store alone")
+    # Hidden again, then the tray icon's left click restores it.
+    click_control(wine, 1)
+    wait_for(lambda: state(wine)[1] == 0, 10, "the window to hide")
+    wsend(wine, "post", CAPTION, TRAY_MESSAGE, 0, WM_LBUTTONUP)
+    wait_for(lambda: state(wine)[1] == 1, 10, "a tray click to restore the window")
+    exit_vellory(wine, proc)
+
+
+def scenario_two_at_once(wine):
+    fresh(wine)
+    a = wine.start(os.path.join(wine.build, "shell", "Vellory.exe"))
+    b = wine.start(os.path.join(wine.build, "shell", "Vellory.exe"))
+    wait_for(lambda: a.poll() is not None or b.poll() is not None, 30, "one of two starts to be refused")
+    time.sleep(2)
+    codes = sorted([a.poll(), b.poll()], key=lambda c: (c is None, c))
+    check(codes[0] == 1 and codes[1] is None, f"exactly one instance must run: {codes}")
+
+
+def scenario_stale_handle(wine):
+    fresh(wine)
+    p = start_vellory(wine)
+    exit_vellory(wine, p)
+    log = start_target(wine, "shell_stale")
+    ready = [l for l in log.lines() if l.startswith("ready")][0].split()
+    unrelated = int(ready[1])
+    for stored in (unrelated, 123456, 0x7FFFFFF0):
+        wine.reg_add(ROOT + r"\Options\Windows\Main", "Handle", str(stored))
+        proc = start_vellory(wine)
+        time.sleep(1)
+        check(proc.poll() is None, f"a stale Handle {stored} must not refuse the start")
+        hwnd = state(wine)[0]
+        check(registry(wine)["Options\\Windows\\Main"].get("Handle") == ("REG_SZ", str(hwnd)),
+              "the stale Handle must be overwritten")
+        exit_vellory(wine, proc)
+
+
+def scenario_alt_mode_from_the_store(wine):
+    fresh(wine)
+    p = start_vellory(wine)
+    exit_vellory(wine, p)
+    wine.reg_add(ROOT + r"\Options\Common", "HotKey2", "1")
+    log = start_target(wine, "shell_alt")
+    proc = start_vellory(wine)
+    click(*EDIT2)
+    wait_for(lambda: log.has("edit2 focus"), what="edit 2 to take the focus")
+    time.sleep(0.3)
+    type_check(log, "alt+1", "Привет!")
+    mark = len(log.lines())
+    key("super+1")
+    wait_for(lambda: log.has("edit2 up 31", mark), what="the Win chord to pass")
+    check("Привет!" not in log.chars(2, mark), "Win+1 typed in Alt mode")
+    exit_vellory(wine, proc)
+    check(registry(wine)["Options\\Common"].get("HotKey2") == ("REG_SZ", "1"), "HotKey2 1 must stay stored")
+
+
+def scenario_logoff_loses_nothing(wine):
+    fresh(wine)
+    proc = start_vellory(wine)
+    subprocess.run(["wineboot", "--end-session"], env=wine.env, stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+    try:
+        proc.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        raise Failure("Vellory did not end with the session")
+    worked_example(registry(wine))
+
+
+def scenario_taskbar_recreated(wine):
+    fresh(wine)
+    proc = start_vellory(wine)
+    click_control(wine, 1)  # "Скрыть": icon shown, window hidden
+    wait_for(lambda: state(wine)[1] == 0, 10, "the window to hide")
+    # Wine's tray never announces a new taskbar; send what Explorer broadcasts.
+    rc, msg = wsend(wine, "send", CAPTION, 0, 0, 0)
+    wsend(wine, "taskbar", CAPTION)
+    wsend(wine, "post", CAPTION, TRAY_MESSAGE, 0, WM_LBUTTONUP)
+    wait_for(lambda: state(wine)[1] == 1, 10, "the window to come back")
+    exit_vellory(wine, proc)
+
+
+SCENARIOS = [
+    scenario_first_run_types_and_exits,
+    scenario_second_start_is_refused,
+    scenario_two_at_once,
+    scenario_stale_handle,
+    scenario_alt_mode_from_the_store,
+    scenario_logoff_loses_nothing,
+]

@@ -1,0 +1,67 @@
+// Reaches into a running program's windows for the end-to-end driver, for what a person does
+// through the shell: the tray icon's callbacks (Wine's tray cannot be clicked on a bare X
+// display), and where a dialog's controls are on the screen.
+//   wsend post  <caption> <message> <wparam> <lparam>   post a message to the top-level window
+//   wsend send  <caption> <message> <wparam> <lparam>   send it and print the result
+//   wsend rect  <caption> <control id | 0>              print the screen rectangle
+//   wsend state <caption>                               print handle, visible, minimised, foreground
+//   wsend text  <caption> <control id>                  print a control's text as UTF-16 hex units
+//   wsend hwnd  <handle>                                print whether it is a window
+// Exit code 2 when no such window exists.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+
+namespace {
+
+HWND FindTop(const wchar_t* caption) {
+    HWND found = FindWindowW(L"#32770", caption);
+    return found ? found : FindWindowW(nullptr, caption);
+}
+
+long long Number(const wchar_t* text) { return wcstoll(text, nullptr, 0); }
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) return 3;
+    const wchar_t* command = argv[1];
+    if (wcscmp(command, L"hwnd") == 0) {
+        std::printf("%d\n", IsWindow(reinterpret_cast<HWND>(static_cast<INT_PTR>(Number(argv[2])))) ? 1 : 0);
+        return 0;
+    }
+    HWND window = FindTop(argv[2]);
+    if (!window) return 2;
+    if ((wcscmp(command, L"post") == 0 || wcscmp(command, L"send") == 0) && argc >= 6) {
+        const UINT message = static_cast<UINT>(Number(argv[3]));
+        const WPARAM wparam = static_cast<WPARAM>(Number(argv[4]));
+        const LPARAM lparam = static_cast<LPARAM>(Number(argv[5]));
+        if (command[0] == L'p') return PostMessageW(window, message, wparam, lparam) ? 0 : 1;
+        std::printf("%lld\n", static_cast<long long>(SendMessageW(window, message, wparam, lparam)));
+        return 0;
+    }
+    if (wcscmp(command, L"rect") == 0 && argc >= 4) {
+        const int id = static_cast<int>(Number(argv[3]));
+        HWND target = id ? GetDlgItem(window, id) : window;
+        RECT r{};
+        if (!target || !GetWindowRect(target, &r)) return 2;
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+        return 0;
+    }
+    if (wcscmp(command, L"state") == 0) {
+        std::printf("%llu %d %d %d\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)),
+                    IsWindowVisible(window) ? 1 : 0, IsIconic(window) ? 1 : 0,
+                    GetForegroundWindow() == window ? 1 : 0);
+        return 0;
+    }
+    if (wcscmp(command, L"text") == 0 && argc >= 4) {
+        HWND target = GetDlgItem(window, static_cast<int>(Number(argv[3])));
+        wchar_t text[512] = {};
+        if (target) GetWindowTextW(target, text, 512);
+        for (const wchar_t* p = text; *p; ++p) std::printf("%04X ", static_cast<unsigned>(*p));
+        std::printf("\n");
+        return 0;
+    }
+    return 3;
+}
