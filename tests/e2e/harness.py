@@ -40,6 +40,14 @@ class Wine:
         os.makedirs(self.work, exist_ok=True)
         self.processes = []
 
+    def remove_startup_shortcuts(self):
+        # Wine runs the Startup folder's shortcuts whenever its server starts: a shortcut
+        # left there by a scenario would start a stray Vellory behind the next one's back.
+        import glob
+        for link in glob.glob(self.drive_c("users", "*", "AppData", "Roaming", "Microsoft", "Windows",
+                                           "Start Menu", "Programs", "St*rt*p", "*.lnk")):
+            os.remove(link)
+
     def boot(self):
         # The first Wine program after a server start also starts Wine's own services, which
         # inherit its standard handles and live on: give them none of ours, or a later

@@ -24,6 +24,7 @@ def main():
     wine = Wine(args.build)
     subprocess.run([os.path.join(os.path.dirname(__file__), "..", "..", "tools", "wine-prefix.sh"), wine.prefix])
     # A persistent server: programs started at the same moment then never race its start-up.
+    wine.remove_startup_shortcuts()
     persistent = dict(env=wine.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     subprocess.run(["wineserver", "-p"], **persistent)
     wine.boot()
@@ -45,6 +46,7 @@ def main():
                     traceback.print_exc()
                 screenshot(os.path.join(wine.build, "screenshots"), "failed_" + name)
             finally:
+                wine.remove_startup_shortcuts()
                 wine.stop_all()
                 subprocess.run(["wineserver", "-k"], env=wine.env, capture_output=True)
                 subprocess.run(["wineserver", "-p"], **persistent)

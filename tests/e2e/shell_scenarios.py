@@ -213,6 +213,7 @@ def scenario_alt_mode_from_the_store(wine):
 def scenario_logoff_loses_nothing(wine):
     fresh(wine)
     proc = start_vellory(wine)
+    wine.remove_startup_shortcuts()
     subprocess.run(["wineboot", "--end-session"], env=wine.env, stdin=subprocess.DEVNULL,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
     try:
