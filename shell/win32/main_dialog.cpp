@@ -5,7 +5,9 @@
 #include "shell/win32/tray.h"
 #include "store/catalogue.h"
 #include "store/win32/window_placement.h"
+#include "toolkit/win32/about_dialog.h"
 #include "toolkit/win32/handles.h"
+#include "toolkit/win32/owner_menu.h"
 
 namespace {
 
@@ -53,6 +55,12 @@ void MainDialog::RemoveIcon() {
 
 INT_PTR MainDialog::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
+        case WM_DRAWITEM:
+            DrawMenuItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
+            break;
+        case WM_MEASUREITEM:
+            MeasureMenuItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lparam));
+            break;
         case WM_WINDOWPOSCHANGED:
             OnWindowPosChanged();
             break;
@@ -93,7 +101,27 @@ void MainDialog::OnTrayMessage(WPARAM id, LPARAM mouseMessage) {
     }
 }
 
-void MainDialog::ShowTrayMenu() {}
+void MainDialog::ShowTrayMenu() {
+    const WideString name(u"TrayIcon");
+    CreateNamedMenu(name);
+    if (OwnerMenu* menu = FindMenu(name)) {
+        menu->AddItem(WideString(u"О программе..."), IDM_ABOUT, MF_OWNERDRAW, 0, 0, 0);
+        menu->AddItem(WideString(u"Настройки"), IDC_MAIN_SETTINGS, MF_OWNERDRAW, 0, 0, 0);
+        menu->AddItem(WideString(u"---"), 0, MF_SEPARATOR, 0, 0, 0);
+        menu->AddItem(WideString(u"Выход"), IDCANCEL, MF_OWNERDRAW, 0, 0, 0);
+        menu->Rebuild();
+        POINT cursor{};
+        ::GetCursorPos(&cursor);
+        // Without the foreground the menu would not close when the user clicks elsewhere.
+        ::SetForegroundWindow(Window());
+        const int chosen = static_cast<int>(
+            ::TrackPopupMenuEx(menu->Handle(), TPM_RETURNCMD, cursor.x, cursor.y, Window(), nullptr));
+        menu->ClearItems();
+        // Handled once the menu is gone, as if the button had been pressed.
+        if (chosen > 0) ::PostMessageW(Window(), WM_COMMAND, static_cast<WPARAM>(chosen), 0);
+    }
+    DestroyNamedMenu(name);
+}
 
 INT_PTR MainDialog::OnCommand(WPARAM wparam, LPARAM lparam) {
     switch (LOWORD(wparam)) {
@@ -129,4 +157,7 @@ bool MainDialog::ExitSequence() {
 
 void MainDialog::RunSettings() {}
 
-void MainDialog::RunAbout() {}
+void MainDialog::RunAbout() {
+    AboutDialog about;
+    about.RunModal(IDD_ABOUT, Window());
+}

@@ -223,16 +223,100 @@ def scenario_logoff_loses_nothing(wine):
     worked_example(registry(wine))
 
 
-def scenario_taskbar_recreated(wine):
+WM_SYSCOMMAND, SC_MINIMIZE, WM_RBUTTONUP, WM_LBUTTONDOWN = 0x112, 0xF020, 0x205, 0x201
+
+
+def tray_icon(wine):
+    return wsend(wine, "trayicon", CAPTION)[1] == "1"
+
+
+def menu_shown(wine):
+    return wsend(wine, "menu", "-")[1] == "1"
+
+
+def restart_with(wine, **options):
+    """A later run (not the first) with the given options stored in Options\\Common."""
     fresh(wine)
-    proc = start_vellory(wine)
-    click_control(wine, 1)  # "Скрыть": icon shown, window hidden
+    exit_vellory(wine, start_vellory(wine))
+    for name, value in options.items():
+        wine.reg_add(ROOT + r"\Options\Common", name, str(value))
+    return start_vellory(wine)
+
+
+def scenario_tray_and_minimise_options(wine):
+    proc = restart_with(wine, KeepInTray=0)
+    check(not tray_icon(wine), "no icon at start-up")
+    click_control(wine, 1)  # "Скрыть"
     wait_for(lambda: state(wine)[1] == 0, 10, "the window to hide")
-    # Wine's tray never announces a new taskbar; send what Explorer broadcasts.
-    rc, msg = wsend(wine, "send", CAPTION, 0, 0, 0)
-    wsend(wine, "taskbar", CAPTION)
+    check(tray_icon(wine), "Скрыть must add the icon")
+    # Callbacks for another icon or another mouse message change nothing.
+    wsend(wine, "post", CAPTION, TRAY_MESSAGE, 1, WM_RBUTTONUP)
+    wsend(wine, "post", CAPTION, TRAY_MESSAGE, 1, WM_LBUTTONUP)
+    wsend(wine, "post", CAPTION, TRAY_MESSAGE, 0, WM_LBUTTONDOWN)
+    time.sleep(1)
+    check(state(wine)[1] == 0 and not menu_shown(wine), "ignored callbacks must change nothing")
     wsend(wine, "post", CAPTION, TRAY_MESSAGE, 0, WM_LBUTTONUP)
-    wait_for(lambda: state(wine)[1] == 1, 10, "the window to come back")
+    wait_for(lambda: state(wine)[1] == 1, 10, "a tray click to restore the window")
+    wait_for(lambda: not tray_icon(wine), 10, "KeepInTray off: the icon goes when the window is back")
+    exit_vellory(wine, proc)
+
+    proc = restart_with(wine, KeepInTray=1, MinimizeToTray=0)
+    wsend(wine, "post", CAPTION, WM_SYSCOMMAND, SC_MINIMIZE, 0)
+    wait_for(lambda: state(wine)[2] == 1, 10, "the window to minimise")
+    time.sleep(0.5)
+    check(state(wine)[1] == 1 and not tray_icon(wine), "MinimizeToTray off: minimised on the taskbar, no icon")
+    wsend(wine, "post", CAPTION, WM_SYSCOMMAND, 0xF120, 0)  # SC_RESTORE, as a taskbar click does
+    wait_for(lambda: state(wine)[2] == 0, 10, "the window to restore")
+    click_control(wine, 1)  # "Скрыть" adds the icon whatever MinimizeToTray says
+    wait_for(lambda: state(wine)[1] == 0 and tray_icon(wine), 10, "Скрыть to hide into the tray")
+    # Explorer restarted: its icons are gone until it announces the new taskbar.
+    wsend(wine, "trayicon", CAPTION, "delete")
+    check(not tray_icon(wine), "the icon should be gone with the old taskbar")
+    wsend(wine, "taskbar", CAPTION)
+    wait_for(lambda: tray_icon(wine), 10, "the icon to come back on TaskbarCreated")
+    wsend(wine, "post", CAPTION, TRAY_MESSAGE, 0, WM_LBUTTONUP)
+    wait_for(lambda: state(wine)[1] == 1, 10, "a tray click to restore the window")
+    check(tray_icon(wine), "KeepInTray on: the icon stays")
+    exit_vellory(wine, proc)
+
+    proc = restart_with(wine, MinimizeToTray=1)
+    wsend(wine, "post", CAPTION, WM_SYSCOMMAND, SC_MINIMIZE, 0)
+    wait_for(lambda: state(wine)[1] == 0 and tray_icon(wine), 10, "minimise into the tray")
+    wsend(wine, "post", CAPTION, TRAY_MESSAGE, 0, WM_LBUTTONUP)
+    wait_for(lambda: state(wine)[1] == 1 and state(wine)[2] == 0, 10, "the window back in its normal state")
+    exit_vellory(wine, proc)
+
+
+def open_tray_menu(wine):
+    subprocess.run(["xdotool", "mousemove", "700", "500"], capture_output=True)
+    wsend(wine, "post", CAPTION, TRAY_MESSAGE, 0, WM_RBUTTONUP)
+    wait_for(lambda: menu_shown(wine), 10, "the tray menu")
+
+
+def scenario_tray_menu(wine):
+    proc = restart_with(wine)
+    before = state(wine)
+    open_tray_menu(wine)
+    time.sleep(0.5)
+    screenshot(shots(wine), "tray_menu")
+    key("Up")  # the last item, "Выход"
+    key("Return")
+    wait_for(lambda: message_box_up(wine), 15, "the question Выйти?")
+    check(not menu_shown(wine), "the menu must be gone before the question")
+    key("Escape")
+    time.sleep(1)
+    check(proc.poll() is None and state(wine)[1] == before[1], "Cancel must leave everything as it was")
+
+    open_tray_menu(wine)
+    key("Down")  # the first item, "О программе..."
+    key("Return")
+    wait_for(lambda: wsend(wine, "state", "О программе...")[0] == 0, 15, "the about box")
+    time.sleep(0.5)
+    screenshot(shots(wine), "about_box")
+    rc, text = wsend(wine, "text", "О программе...", 1001)
+    check(text.split() == [f"{ord(c):04X}" for c in "Vellory, 1.0.0.0"], f"about line: {text}")
+    key("Escape")
+    wait_for(lambda: wsend(wine, "state", "О программе...")[0] != 0, 15, "the about box to close")
     exit_vellory(wine, proc)
 
 
@@ -243,4 +327,6 @@ SCENARIOS = [
     scenario_stale_handle,
     scenario_alt_mode_from_the_store,
     scenario_logoff_loses_nothing,
+    scenario_tray_and_minimise_options,
+    scenario_tray_menu,
 ]

@@ -7,8 +7,14 @@
 //   wsend state <caption>                               print handle, visible, minimised, foreground
 //   wsend text  <caption> <control id>                  print a control's text as UTF-16 hex units
 //   wsend hwnd  <handle>                                print whether it is a window
+//   wsend menu  -                                       print 1 while a popup menu is shown
+//   wsend trayicon <caption> [delete]                   print whether the window's icon 0 is in the
+//                                                       tray; with "delete" remove it, as a dying
+//                                                       taskbar loses it
+//   wsend taskbar <caption>                             post "TaskbarCreated", as Explorer does
 // Exit code 2 when no such window exists.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -31,6 +37,11 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("%d\n", IsWindow(reinterpret_cast<HWND>(static_cast<INT_PTR>(Number(argv[2])))) ? 1 : 0);
         return 0;
     }
+    if (wcscmp(command, L"menu") == 0) {
+        HWND menu = FindWindowW(L"#32768", nullptr);
+        std::printf("%d\n", menu && IsWindowVisible(menu) ? 1 : 0);
+        return 0;
+    }
     HWND window = FindTop(argv[2]);
     if (!window) return 2;
     if ((wcscmp(command, L"post") == 0 || wcscmp(command, L"send") == 0) && argc >= 6) {
@@ -40,6 +51,19 @@ int wmain(int argc, wchar_t** argv) {
         if (command[0] == L'p') return PostMessageW(window, message, wparam, lparam) ? 0 : 1;
         std::printf("%lld\n", static_cast<long long>(SendMessageW(window, message, wparam, lparam)));
         return 0;
+    }
+    if (wcscmp(command, L"trayicon") == 0) {
+        NOTIFYICONDATAW data{};
+        data.cbSize = sizeof data;
+        data.hWnd = window;
+        data.uID = 0;
+        const bool remove = argc >= 4 && wcscmp(argv[3], L"delete") == 0;
+        // Modifying nothing succeeds exactly when the icon exists.
+        std::printf("%d\n", Shell_NotifyIconW(remove ? NIM_DELETE : NIM_MODIFY, &data) ? 1 : 0);
+        return 0;
+    }
+    if (wcscmp(command, L"taskbar") == 0) {
+        return PostMessageW(window, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0) ? 0 : 1;
     }
     if (wcscmp(command, L"rect") == 0 && argc >= 4) {
         const int id = static_cast<int>(Number(argv[3]));
