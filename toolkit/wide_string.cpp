@@ -1,6 +1,5 @@
 #include "toolkit/wide_string.h"
 
-#include <cstdio>
 #include <limits>
 
 WideString WideString::FromInt(std::int32_t value) {
@@ -18,10 +17,19 @@ void WideString::Assign(const char16_t* text) {
     null_ = false;
 }
 
+// "%d" by hand: the printf family would add tens of kilobytes to the program.
 void WideString::AssignInt(std::int32_t value) {
-    char buffer[16];
-    int n = std::snprintf(buffer, sizeof buffer, "%d", static_cast<int>(value));
-    text_.assign(buffer, buffer + n);
+    char16_t buffer[12];
+    char16_t* end = buffer + 12;
+    char16_t* p = end;
+    // Work in the negative range so the most negative value needs no special case.
+    std::int32_t rest = value < 0 ? value : -value;
+    do {
+        *--p = static_cast<char16_t>(u'0' - rest % 10);
+        rest /= 10;
+    } while (rest != 0);
+    if (value < 0) *--p = u'-';
+    text_.assign(p, end);
     null_ = false;
 }
 

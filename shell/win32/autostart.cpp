@@ -9,6 +9,11 @@
 
 namespace {
 
+// Spelled out here rather than taken from libuuid, whose objects would bring every other GUID along.
+constexpr GUID kClsidShellLink = {0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr GUID kIidShellLinkW = {0x000214F9, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr GUID kIidPersistFile = {0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
 // Null reads as empty, so no call gets a null text pointer.
 const wchar_t* Text(const WideString& s) { return s.IsNull() ? L"" : W(s.Data()); }
 
@@ -56,7 +61,7 @@ HRESULT CreateShortcut(const WideString& target, const WideString& shortcutPath,
     ComInit com;
     ComPtr<IShellLinkW> link;
     HRESULT result =
-        ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.PutVoid());
+        ::CoCreateInstance(kClsidShellLink, nullptr, CLSCTX_INPROC_SERVER, kIidShellLinkW, link.PutVoid());
     if (FAILED(result)) return result;
     link->SetPath(Text(target));
     if (iconIndex != 0) link->SetIconLocation(Text(target), -iconIndex);
@@ -65,7 +70,7 @@ HRESULT CreateShortcut(const WideString& target, const WideString& shortcutPath,
     if (!arguments.IsNull()) link->SetArguments(Text(arguments));
 
     ComPtr<IPersistFile> file;
-    result = link->QueryInterface(IID_IPersistFile, file.PutVoid());
+    result = link->QueryInterface(kIidPersistFile, file.PutVoid());
     // Without the file interface nothing was written: report that rather than success.
     if (SUCCEEDED(result)) result = file->Save(Text(shortcutPath), TRUE);
     return result;

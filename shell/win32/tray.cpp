@@ -26,7 +26,10 @@ void TrayTipText(wchar_t (&tip)[64]) {
     wchar_t path[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, path, MAX_PATH);
     const char16_t* version = QueryVersionString(reinterpret_cast<const char16_t*>(path), VersionKey::FileVersion);
-    std::swprintf(tip, 64, L"%ls\n%ls ver.", kAppName, reinterpret_cast<const wchar_t*>(version));
+    // wsprintfW (user32) rather than the C library's printf, which would grow the program.
+    wchar_t text[1024];
+    ::wsprintfW(text, L"%s\n%s ver.", kAppName, reinterpret_cast<const wchar_t*>(version));
+    ::lstrcpynW(tip, text, 64);
 }
 
 bool AddTrayIcon(HWND window, UINT callbackMessage, int iconResource, UINT id) {
