@@ -320,6 +320,18 @@ def scenario_tray_menu(wine):
     exit_vellory(wine, proc)
 
 
+def scenario_working_set_stays_small(wine):
+    proc = restart_with(wine)
+    log = start_target(wine, "shell_memory")
+    del log
+    time.sleep(2)
+    ours = int(wsend(wine, "memory", CAPTION)[1])
+    plain = int(wsend(wine, "memory", "Typing target")[1])
+    print(f"working set: Vellory {ours} KB, a plain window program {plain} KB ({ours / plain:.2f}x)")
+    check(ours <= plain * 1.5, f"working set {ours} KB against {plain} KB for a plain window program")
+    exit_vellory(wine, proc)
+
+
 SCENARIOS = [
     scenario_first_run_types_and_exits,
     scenario_second_start_is_refused,
@@ -329,4 +341,5 @@ SCENARIOS = [
     scenario_logoff_loses_nothing,
     scenario_tray_and_minimise_options,
     scenario_tray_menu,
+    scenario_working_set_stays_small,
 ]

@@ -12,9 +12,11 @@
 //                                                       tray; with "delete" remove it, as a dying
 //                                                       taskbar loses it
 //   wsend taskbar <caption>                             post "TaskbarCreated", as Explorer does
+//   wsend memory <caption>                              print the working set of the window's process (KB)
 // Exit code 2 when no such window exists.
 #include <windows.h>
 #include <shellapi.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -60,6 +62,18 @@ int wmain(int argc, wchar_t** argv) {
         const bool remove = argc >= 4 && wcscmp(argv[3], L"delete") == 0;
         // Modifying nothing succeeds exactly when the icon exists.
         std::printf("%d\n", Shell_NotifyIconW(remove ? NIM_DELETE : NIM_MODIFY, &data) ? 1 : 0);
+        return 0;
+    }
+    if (wcscmp(command, L"memory") == 0) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+        PROCESS_MEMORY_COUNTERS counters{};
+        counters.cb = sizeof counters;
+        const BOOL ok = process && K32GetProcessMemoryInfo(process, &counters, sizeof counters);
+        if (process) CloseHandle(process);
+        if (!ok) return 1;
+        std::printf("%lu\n", static_cast<unsigned long>(counters.WorkingSetSize / 1024));
         return 0;
     }
     if (wcscmp(command, L"taskbar") == 0) {
