@@ -44,7 +44,8 @@ void HotkeyPage::SetRowText(int row, int column, const WideString& text) {
 }
 
 void HotkeyPage::FillHotkeyList() {
-    const auto selected = static_cast<int>(::SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    const auto selected =
+        static_cast<int>(::SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
     ::SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
     for (std::size_t i = 0; i < table_.Count(); ++i) {
         const HotkeyItem& hotkey = table_.At(i);
