@@ -2,6 +2,7 @@
 
 #include "resources/resource.h"
 #include "shell/win32/application.h"
+#include "settings_ui/win32/settings_dialog.h"
 #include "shell/win32/tray.h"
 #include "store/catalogue.h"
 #include "store/win32/window_placement.h"
@@ -155,7 +156,17 @@ bool MainDialog::ExitSequence() {
     return true;
 }
 
-void MainDialog::RunSettings() {}
+void MainDialog::RunSettings() {
+    SettingsDialog dialog(SettingsDialogOptions{app_.HotKey2(), app_.Ru(), app_.Autostart(), app_.StartMinimize(),
+                                                app_.MinimizeToTray(), app_.Hotkeys()});
+    if (dialog.RunModal(IDD_SETTINGS, Window()) == IDOK) {
+        app_.ApplyAutostartOption();
+        app_.RefreshEngineOptions();
+    }
+    // Texts edited in the dialog are live already, whatever its outcome; store them now so a
+    // crash or a killed process cannot take back what the user saw in the dialog.
+    app_.SaveSettings();
+}
 
 void MainDialog::RunAbout() {
     AboutDialog about;

@@ -78,8 +78,7 @@ def click_control(wine, control_id, caption=CAPTION):
 
 def message_box_up(wine):
     # The question box shares the caption and lies above the main window.
-    rc, out = wsend(wine, "send", CAPTION, 0x000E, 0, 0)  # WM_GETTEXTLENGTH of the topmost match
-    return rc == 0 and wsend(wine, "rect", CAPTION, 0xFFFF)[0] == 0  # its static text control
+    return wsend(wine, "count", CAPTION)[1] == "2"
 
 
 def exit_vellory(wine, proc, name=None):
@@ -332,6 +331,74 @@ def scenario_working_set_stays_small(wine):
     exit_vellory(wine, proc)
 
 
+SETTINGS, TEXT_EDIT = "Настройки", "Строка"
+
+
+def window_up(wine, caption):
+    return wsend(wine, "state", caption)[0] == 0
+
+
+def control_rect(wine, caption, control_id):
+    rc, out = wsend(wine, "rect", caption, control_id)
+    return tuple(int(v) for v in out.split()) if rc == 0 else None
+
+
+def open_settings(wine):
+    click_control(wine, 1001)  # "Настройки..."
+    wait_for(lambda: window_up(wine, SETTINGS), 15, "the settings dialog")
+    time.sleep(0.5)
+
+
+def close_dialog(wine, caption, button):
+    click_control(wine, button, caption)
+    wait_for(lambda: not window_up(wine, caption), 15, f"{caption} to close")
+
+
+def scenario_settings_change_modifier_and_text(wine):
+    proc = restart_with(wine)
+    log = start_target(wine, "shell_settings")
+    open_settings(wine)
+    screenshot(shots(wine), "settings_hotkeys")
+    click_control(wine, 1005, SETTINGS)  # "Кнопка [Alt]", with the mouse
+    left, top, _, _ = control_rect(wine, SETTINGS, 1002)
+    click(left + 120, top + 10)  # the tab "Общие"
+    wait_for(lambda: control_rect(wine, SETTINGS, 1003), 10, "the general page")
+    time.sleep(0.3)
+    screenshot(shots(wine), "settings_general")
+    close_dialog(wine, SETTINGS, 1)  # OK
+    check(registry(wine)["Options\\Common"].get("HotKey2") == ("REG_SZ", "1"), "HotKey2 stored after the dialog")
+
+    click(*EDIT2)
+    wait_for(lambda: log.has("edit2 focus"), what="edit 2 to take the focus")
+    time.sleep(0.3)
+    type_check(log, "alt+1", "Привет!")
+    mark = len(log.lines())
+    key("super+1")
+    wait_for(lambda: log.has("edit2 up 31", mark), what="the Win chord to pass")
+    check("Привет!" not in log.chars(2, mark), "Win+1 still typed after switching to Alt")
+
+    # A text changed through a double-click on its row, then the dialog cancelled.
+    open_settings(wine)
+    left, top, right, _ = control_rect(wine, SETTINGS, 1009)
+    subprocess.run(["xdotool", "mousemove", str(left + 30), str(top + 27), "click", "--repeat", "2",
+                    "--delay", "80", "1"], capture_output=True)
+    wait_for(lambda: window_up(wine, TEXT_EDIT), 15, "the text edit dialog")
+    time.sleep(0.5)
+    screenshot(shots(wine), "text_edit")
+    click_control(wine, 1011, TEXT_EDIT)
+    key("ctrl+a")
+    subprocess.run(["xdotool", "type", "--delay", "50", "Bye!"], capture_output=True)
+    close_dialog(wine, TEXT_EDIT, 1)
+    close_dialog(wine, SETTINGS, 2)  # Cancel keeps the edited text
+    click(*EDIT2)
+    time.sleep(0.5)
+    type_check(log, "alt+1", "Bye!")
+    items = wine.reg_query(ROOT + r"\Profiles\Default\items") or ""
+    check("Bye!" in items, "the edited text must be stored once the dialog closed")
+    exit_vellory(wine, proc)
+    check("Bye!" in (wine.reg_query(ROOT + r"\Profiles\Default\items") or ""), "edited text lost at exit")
+
+
 SCENARIOS = [
     scenario_first_run_types_and_exits,
     scenario_second_start_is_refused,
@@ -342,4 +409,5 @@ SCENARIOS = [
     scenario_tray_and_minimise_options,
     scenario_tray_menu,
     scenario_working_set_stays_small,
+    scenario_settings_change_modifier_and_text,
 ]

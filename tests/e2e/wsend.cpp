@@ -12,6 +12,7 @@
 //                                                       tray; with "delete" remove it, as a dying
 //                                                       taskbar loses it
 //   wsend taskbar <caption>                             post "TaskbarCreated", as Explorer does
+//   wsend count <caption>                               print how many visible top-level windows bear it
 //   wsend memory <caption>                              print the working set of the window's process (KB)
 // Exit code 2 when no such window exists.
 #include <windows.h>
@@ -30,6 +31,40 @@ HWND FindTop(const wchar_t* caption) {
 
 long long Number(const wchar_t* text) { return wcstoll(text, nullptr, 0); }
 
+struct CaptionCount {
+    const wchar_t* caption;
+    int count;
+};
+
+BOOL CALLBACK CountCaption(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<CaptionCount*>(param);
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    if (IsWindowVisible(window) && wcscmp(text, search->caption) == 0) ++search->count;
+    return TRUE;
+}
+
+struct ControlSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK FindVisibleControl(HWND child, LPARAM param) {
+    auto* search = reinterpret_cast<ControlSearch*>(param);
+    if (GetDlgCtrlID(child) == search->id && IsWindowVisible(child)) {
+        search->found = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A control of the dialog or of one of its pages; where two pages share an id, the visible one.
+HWND FindControl(HWND dialog, int id) {
+    ControlSearch search{id, nullptr};
+    EnumChildWindows(dialog, FindVisibleControl, reinterpret_cast<LPARAM>(&search));
+    return search.found ? search.found : GetDlgItem(dialog, id);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -42,6 +77,12 @@ int wmain(int argc, wchar_t** argv) {
     if (wcscmp(command, L"menu") == 0) {
         HWND menu = FindWindowW(L"#32768", nullptr);
         std::printf("%d\n", menu && IsWindowVisible(menu) ? 1 : 0);
+        return 0;
+    }
+    if (wcscmp(command, L"count") == 0) {
+        CaptionCount search{argv[2], 0};
+        EnumWindows(CountCaption, reinterpret_cast<LPARAM>(&search));
+        std::printf("%d\n", search.count);
         return 0;
     }
     HWND window = FindTop(argv[2]);
@@ -81,7 +122,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (wcscmp(command, L"rect") == 0 && argc >= 4) {
         const int id = static_cast<int>(Number(argv[3]));
-        HWND target = id ? GetDlgItem(window, id) : window;
+        HWND target = id ? FindControl(window, id) : window;
         RECT r{};
         if (!target || !GetWindowRect(target, &r)) return 2;
         std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
@@ -94,7 +135,7 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (wcscmp(command, L"text") == 0 && argc >= 4) {
-        HWND target = GetDlgItem(window, static_cast<int>(Number(argv[3])));
+        HWND target = FindControl(window, static_cast<int>(Number(argv[3])));
         wchar_t text[512] = {};
         if (target) GetWindowTextW(target, text, 512);
         for (const wchar_t* p = text; *p; ++p) std::printf("%04X ", static_cast<unsigned>(*p));
