@@ -39,6 +39,23 @@ def in_order(lines, wanted):
     return all(any(w == l for l in it) for w in wanted)
 
 
+def focus_edit(log, edit):
+    click(*(EDIT1 if edit == 1 else EDIT2))
+    wait_for(lambda: log.has(f"edit{edit} focus"), what=f"edit {edit} to take the focus")
+    time.sleep(0.3)  # the focus event reaches the hook through its own queue
+
+
+def check_alt_mode(log):
+    """Alt+1 types the text of 1 into edit 2; Win+1 goes through untouched."""
+    mark = len(log.lines())
+    key("alt+1")
+    wait_for(lambda: log.chars(2, mark) == "Привет!", what="Привет! typed in Alt mode")
+    mark = len(log.lines())
+    key("super+1")
+    wait_for(lambda: log.has("edit2 up 31", mark), what="the Win chord to pass")
+    check("Привет!" not in log.chars(2, mark), "Win+1 typed in Alt mode")
+
+
 def check_win_release_masked(lines, edit):
     # The hook injects Shift down, passes the Win release on, injects Shift up. The system
     # queues the passed-on release only when the hook returns, so the target sees Shift go
@@ -48,8 +65,7 @@ def check_win_release_masked(lines, edit):
 
 def scenario_types_into_the_focused_control(wine):
     log = start_target(wine, "engine")
-    click(*EDIT1)
-    wait_for(lambda: log.has("edit1 focus"), what="edit 1 to take the focus")
+    focus_edit(log, 1)
     proc, ready = start_host(wine)
     try:
         # No focus event seen since the hooks went in: the chord goes through untouched.
@@ -60,9 +76,7 @@ def scenario_types_into_the_focused_control(wine):
         check(log.has("edit1 down 31", mark), "the '1' should have passed through")
 
         # A focus event from the target: the chord types the text and the '1' never arrives.
-        click(*EDIT2)
-        wait_for(lambda: log.has("edit2 focus"), what="edit 2 to take the focus")
-        time.sleep(0.3)
+        focus_edit(log, 2)
         mark = len(log.lines())
         key("super+1")
         wait_for(lambda: log.chars(2, mark) == "Привет!", what="Привет! typed into edit 2")
@@ -85,16 +99,8 @@ def scenario_alt_mode(wine):
     log = start_target(wine, "engine_alt")
     proc, ready = start_host(wine, "alt")
     try:
-        click(*EDIT2)
-        wait_for(lambda: log.has("edit2 focus"), what="edit 2 to take the focus")
-        time.sleep(0.3)
-        mark = len(log.lines())
-        key("alt+1")
-        wait_for(lambda: log.chars(2, mark) == "Привет!", what="Привет! typed in Alt mode")
-        mark = len(log.lines())
-        key("super+1")
-        wait_for(lambda: log.has("edit2 up 31", mark), what="the Win chord to pass")
-        check("Привет!" not in log.chars(2, mark), "Win chord typed in Alt mode")
+        focus_edit(log, 2)
+        check_alt_mode(log)
     finally:
         stop_host(proc, ready)
 

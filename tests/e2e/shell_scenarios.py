@@ -5,7 +5,7 @@ import os
 import subprocess
 import time
 
-from engine_scenarios import EDIT2, check_win_release_masked, start_target
+from engine_scenarios import check_alt_mode, check_win_release_masked, focus_edit, start_target
 from harness import Failure, check, click, key, screenshot, wait_for
 
 ROOT = r"HKCU\Software\Brannock\Vellory"
@@ -118,9 +118,7 @@ def scenario_first_run_types_and_exits(wine):
     check(shortcut(wine) is not None, "first run must create the Startup shortcut")
     check("Handle" not in registry(wine).get("Options\\Windows\\Main", {}), "first run stores no Handle")
     screenshot(shots(wine), "main_window")
-    click(*EDIT2)
-    wait_for(lambda: log.has("edit2 focus"), what="edit 2 to take the focus")
-    time.sleep(0.3)
+    focus_edit(log, 2)
     mark = type_check(log, "super+1", "Привет!")
     wait_for(lambda: log.has("edit2 up 5B", mark), what="the Win release")
     check_win_release_masked(log.lines()[mark:], "edit2")
@@ -197,14 +195,8 @@ def scenario_alt_mode_from_the_store(wine):
     wine.reg_add(ROOT + r"\Options\Common", "HotKey2", "1")
     log = start_target(wine, "shell_alt")
     proc = start_vellory(wine)
-    click(*EDIT2)
-    wait_for(lambda: log.has("edit2 focus"), what="edit 2 to take the focus")
-    time.sleep(0.3)
-    type_check(log, "alt+1", "Привет!")
-    mark = len(log.lines())
-    key("super+1")
-    wait_for(lambda: log.has("edit2 up 31", mark), what="the Win chord to pass")
-    check("Привет!" not in log.chars(2, mark), "Win+1 typed in Alt mode")
+    focus_edit(log, 2)
+    check_alt_mode(log)
     exit_vellory(wine, proc)
     check(registry(wine)["Options\\Common"].get("HotKey2") == ("REG_SZ", "1"), "HotKey2 1 must stay stored")
 
@@ -368,14 +360,8 @@ def scenario_settings_change_modifier_and_text(wine):
     close_dialog(wine, SETTINGS, 1)  # OK
     check(registry(wine)["Options\\Common"].get("HotKey2") == ("REG_SZ", "1"), "HotKey2 stored after the dialog")
 
-    click(*EDIT2)
-    wait_for(lambda: log.has("edit2 focus"), what="edit 2 to take the focus")
-    time.sleep(0.3)
-    type_check(log, "alt+1", "Привет!")
-    mark = len(log.lines())
-    key("super+1")
-    wait_for(lambda: log.has("edit2 up 31", mark), what="the Win chord to pass")
-    check("Привет!" not in log.chars(2, mark), "Win+1 still typed after switching to Alt")
+    focus_edit(log, 2)
+    check_alt_mode(log)
 
     # A text changed through a double-click on its row, then the dialog cancelled.
     open_settings(wine)
@@ -390,8 +376,7 @@ def scenario_settings_change_modifier_and_text(wine):
     subprocess.run(["xdotool", "type", "--delay", "50", "Bye!"], capture_output=True)
     close_dialog(wine, TEXT_EDIT, 1)
     close_dialog(wine, SETTINGS, 2)  # Cancel keeps the edited text
-    click(*EDIT2)
-    time.sleep(0.5)
+    focus_edit(log, 2)
     type_check(log, "alt+1", "Bye!")
     items = wine.reg_query(ROOT + r"\Profiles\Default\items") or ""
     check("Bye!" in items, "the edited text must be stored once the dialog closed")
