@@ -11,10 +11,12 @@ fi
 if [ -z "${DISPLAY:-}" ]; then
   for n in $(seq 90 120); do [ -e "/tmp/.X11-unix/X$n" ] || break; done
   Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  trap 'kill $xvfb 2>/dev/null' EXIT
   export DISPLAY=":$n"
   sleep 1
   echo "run: started a virtual X display on $DISPLAY (see it with: x11vnc -display $DISPLAY, or take screenshots with: import -display $DISPLAY -window root shot.png)"
 fi
 "$root/tools/wine-prefix.sh" "$dir/wineprefix"
 echo "run: starting Vellory under Wine on $DISPLAY (prefix $dir/wineprefix)"
-exec "$root/tools/wine-run.sh" "$exe"
+"$root/tools/wine-run.sh" "$exe"

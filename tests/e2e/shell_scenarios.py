@@ -225,13 +225,13 @@ def menu_shown(wine):
     return wsend(wine, "menu", "-")[1] == "1"
 
 
-def restart_with(wine, **options):
+def restart_with(wine, expect_window=True, **options):
     """A later run (not the first) with the given options stored in Options\\Common."""
     fresh(wine)
     exit_vellory(wine, start_vellory(wine))
     for name, value in options.items():
         wine.reg_add(ROOT + r"\Options\Common", name, str(value))
-    return start_vellory(wine)
+    return start_vellory(wine, expect_window)
 
 
 def scenario_tray_and_minimise_options(wine):
@@ -275,6 +275,23 @@ def scenario_tray_and_minimise_options(wine):
     wait_for(lambda: state(wine)[1] == 0 and tray_icon(wine), 10, "minimise into the tray")
     wsend(wine, "post", CAPTION, TRAY_MESSAGE, 0, WM_LBUTTONUP)
     wait_for(lambda: state(wine)[1] == 1 and state(wine)[2] == 0, 10, "the window back in its normal state")
+    exit_vellory(wine, proc)
+
+
+def scenario_start_minimised(wine):
+    proc = restart_with(wine, expect_window=False, StartMinimize=1, MinimizeToTray=1)
+    wait_for(lambda: tray_icon(wine), 15, "the icon of a start into the tray")
+    check(state(wine)[1] == 0, "StartMinimize 1 with MinimizeToTray: only the tray icon shows")
+    wsend(wine, "post", CAPTION, TRAY_MESSAGE, 0, WM_LBUTTONUP)
+    wait_for(lambda: state(wine)[1] == 1, 10, "a tray click to restore the window")
+    exit_vellory(wine, proc)
+
+    wine.reg_add(ROOT + r"\Options\Common", "MinimizeToTray", "0")
+    proc = start_vellory(wine, expect_window=False)
+    wait_for(lambda: (state(wine) or (0, 0, 0))[2] == 1, 15, "the window to start minimised")
+    check(state(wine)[1] == 1 and not tray_icon(wine), "MinimizeToTray off: minimised on the taskbar")
+    wsend(wine, "post", CAPTION, WM_SYSCOMMAND, 0xF120, 0)
+    wait_for(lambda: state(wine)[2] == 0, 10, "the window to restore")
     exit_vellory(wine, proc)
 
 
@@ -393,6 +410,7 @@ SCENARIOS = [
     scenario_logoff_loses_nothing,
     scenario_tray_and_minimise_options,
     scenario_tray_menu,
+    scenario_start_minimised,
     scenario_working_set_stays_small,
     scenario_settings_change_modifier_and_text,
 ]
