@@ -6,7 +6,7 @@ import subprocess
 import time
 
 from engine_scenarios import check_alt_mode, check_win_release_masked, focus_edit, start_target
-from harness import Failure, check, click, key, screenshot, wait_for
+from harness import Failure, check, click, find_window, key, screenshot, wait_for, window_geometry
 
 ROOT = r"HKCU\Software\Brannock\Vellory"
 CAPTION = "Vellory"
@@ -70,9 +70,11 @@ def start_vellory(wine, expect_window=True):
 
 
 def click_control(wine, control_id, caption=CAPTION):
-    rc, out = wsend(wine, "rect", caption, control_id)
-    check(rc == 0, f"no control {control_id} in {caption}")
-    left, top, right, bottom = (int(v) for v in out.split())
+    # A window that is just being restored or shown may not answer at once.
+    def rect():
+        rc, out = wsend(wine, "rect", caption, control_id)
+        return tuple(int(v) for v in out.split()) if rc == 0 else None
+    left, top, right, bottom = wait_for(rect, 10, f"control {control_id} in {caption}")
     click((left + right) // 2, (top + bottom) // 2)
 
 
@@ -155,7 +157,7 @@ def scenario_second_start_is_refused(wine):
     # Hidden again, then the tray icon's left click restores it.
     click_control(wine, 1)
     wait_for(lambda: state(wine)[1] == 0, 10, "the window to hide")
-    wsend(wine, "post", CAPTION, TRAY_MESSAGE, 0, WM_LBUTTONUP)
+    tray_click(wine)
     wait_for(lambda: state(wine)[1] == 1, 10, "a tray click to restore the window")
     exit_vellory(wine, proc)
 
@@ -217,6 +219,13 @@ def scenario_logoff_loses_nothing(wine):
 WM_SYSCOMMAND, SC_MINIMIZE, WM_RBUTTONUP, WM_LBUTTONDOWN = 0x112, 0xF020, 0x205, 0x201
 
 
+def tray_click(wine, button=1):
+    """A real click on Vellory's icon in the tray window Wine shows when no X tray exists."""
+    tray = wait_for(lambda: find_window("Wine System Tray"), 10, "Wine's tray window")
+    x, y, _, _ = window_geometry(tray)
+    click(x + 12, y + 31, button)  # the first icon, below the tray window's caption
+
+
 def tray_icon(wine):
     return wsend(wine, "trayicon", CAPTION)[1] == "1"
 
@@ -246,7 +255,7 @@ def scenario_tray_and_minimise_options(wine):
     wsend(wine, "post", CAPTION, TRAY_MESSAGE, 0, WM_LBUTTONDOWN)
     time.sleep(1)
     check(state(wine)[1] == 0 and not menu_shown(wine), "ignored callbacks must change nothing")
-    wsend(wine, "post", CAPTION, TRAY_MESSAGE, 0, WM_LBUTTONUP)
+    tray_click(wine)
     wait_for(lambda: state(wine)[1] == 1, 10, "a tray click to restore the window")
     wait_for(lambda: not tray_icon(wine), 10, "KeepInTray off: the icon goes when the window is back")
     exit_vellory(wine, proc)
@@ -265,7 +274,7 @@ def scenario_tray_and_minimise_options(wine):
     check(not tray_icon(wine), "the icon should be gone with the old taskbar")
     wsend(wine, "taskbar", CAPTION)
     wait_for(lambda: tray_icon(wine), 10, "the icon to come back on TaskbarCreated")
-    wsend(wine, "post", CAPTION, TRAY_MESSAGE, 0, WM_LBUTTONUP)
+    tray_click(wine)
     wait_for(lambda: state(wine)[1] == 1, 10, "a tray click to restore the window")
     check(tray_icon(wine), "KeepInTray on: the icon stays")
     exit_vellory(wine, proc)
@@ -273,7 +282,7 @@ def scenario_tray_and_minimise_options(wine):
     proc = restart_with(wine, MinimizeToTray=1)
     wsend(wine, "post", CAPTION, WM_SYSCOMMAND, SC_MINIMIZE, 0)
     wait_for(lambda: state(wine)[1] == 0 and tray_icon(wine), 10, "minimise into the tray")
-    wsend(wine, "post", CAPTION, TRAY_MESSAGE, 0, WM_LBUTTONUP)
+    tray_click(wine)
     wait_for(lambda: state(wine)[1] == 1 and state(wine)[2] == 0, 10, "the window back in its normal state")
     exit_vellory(wine, proc)
 
@@ -282,7 +291,7 @@ def scenario_start_minimised(wine):
     proc = restart_with(wine, expect_window=False, StartMinimize=1, MinimizeToTray=1)
     wait_for(lambda: tray_icon(wine), 15, "the icon of a start into the tray")
     check(state(wine)[1] == 0, "StartMinimize 1 with MinimizeToTray: only the tray icon shows")
-    wsend(wine, "post", CAPTION, TRAY_MESSAGE, 0, WM_LBUTTONUP)
+    tray_click(wine)
     wait_for(lambda: state(wine)[1] == 1, 10, "a tray click to restore the window")
     exit_vellory(wine, proc)
 
@@ -296,19 +305,39 @@ def scenario_start_minimised(wine):
 
 
 def open_tray_menu(wine):
-    subprocess.run(["xdotool", "mousemove", "700", "500"], capture_output=True)
-    wsend(wine, "post", CAPTION, TRAY_MESSAGE, 0, WM_RBUTTONUP)
-    wait_for(lambda: menu_shown(wine), 10, "the tray menu")
+    if not tray_icon(wine):
+        # "Скрыть" puts the icon in the tray; a click brings the window back and, with
+        # KeepInTray on, the icon stays.
+        click_control(wine, 1)
+        wait_for(lambda: tray_icon(wine) and state(wine)[1] == 0, 10, "the tray icon")
+        tray_click(wine)
+        wait_for(lambda: state(wine)[1] == 1, 10, "the window to come back")
+    for attempt in range(3):
+        # A click that lands while the last dialog is still going away is lost; try again.
+        tray_click(wine, 3)
+        try:
+            wait_for(lambda: menu_shown(wine), 5, "the tray menu")
+            break
+        except Failure:
+            if attempt == 2:
+                raise
+    time.sleep(0.5)
+
+
+def choose_menu_item(wine, first):
+    """Clicks the first or the last item of the shown menu (each item is one menu-bar high)."""
+    rc, out = wsend(wine, "menurect", "-")
+    check(rc == 0, "no menu shown")
+    left, top, right, bottom = (int(v) for v in out.split())
+    click((left + right) // 2, top + 12 if first else bottom - 12)
 
 
 def scenario_tray_menu(wine):
     proc = restart_with(wine)
-    before = state(wine)
     open_tray_menu(wine)
-    time.sleep(0.5)
+    before = state(wine)
     screenshot(shots(wine), "tray_menu")
-    key("Up")  # the last item, "Выход"
-    key("Return")
+    choose_menu_item(wine, first=False)  # "Выход"
     wait_for(lambda: message_box_up(wine), 15, "the question Выйти?")
     check(not menu_shown(wine), "the menu must be gone before the question")
     key("Escape")
@@ -316,8 +345,7 @@ def scenario_tray_menu(wine):
     check(proc.poll() is None and state(wine)[1] == before[1], "Cancel must leave everything as it was")
 
     open_tray_menu(wine)
-    key("Down")  # the first item, "О программе..."
-    key("Return")
+    choose_menu_item(wine, first=True)  # "О программе..."
     wait_for(lambda: wsend(wine, "state", "О программе...")[0] == 0, 15, "the about box")
     time.sleep(0.5)
     screenshot(shots(wine), "about_box")

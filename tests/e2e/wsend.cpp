@@ -8,6 +8,7 @@
 //   wsend text  <caption> <control id>                  print a control's text as UTF-16 hex units
 //   wsend hwnd  <handle>                                print whether it is a window
 //   wsend menu  -                                       print 1 while a popup menu is shown
+//   wsend menurect -                                    print the shown popup menu's screen rectangle
 //   wsend trayicon <caption> [delete]                   print whether the window's icon 0 is in the
 //                                                       tray; with "delete" remove it, as a dying
 //                                                       taskbar loses it
@@ -72,6 +73,13 @@ int wmain(int argc, wchar_t** argv) {
     const wchar_t* command = argv[1];
     if (wcscmp(command, L"hwnd") == 0) {
         std::printf("%d\n", IsWindow(reinterpret_cast<HWND>(static_cast<INT_PTR>(Number(argv[2])))) ? 1 : 0);
+        return 0;
+    }
+    if (wcscmp(command, L"menurect") == 0) {
+        HWND menu = FindWindowW(L"#32768", nullptr);
+        RECT r{};
+        if (!menu || !IsWindowVisible(menu) || !GetWindowRect(menu, &r)) return 2;
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
         return 0;
     }
     if (wcscmp(command, L"menu") == 0) {
