@@ -130,8 +130,9 @@ def scenario_first_run_types_and_exits(wine):
     # Exit asked and declined: nothing changes.
     click_control(wine, 2)
     wait_for(lambda: message_box_up(wine), 15, "the question Выйти?")
-    key("Escape")
-    time.sleep(1)
+    click_control(wine, 2)  # Cancel of the question, which lies above the main window
+    wait_for(lambda: not message_box_up(wine), 15, "the question to go")
+    time.sleep(0.5)
     check(proc.poll() is None and state(wine)[1] == 1, "declined exit must leave the window")
     exit_vellory(wine, proc, "exit_question")
     worked_example(registry(wine))
@@ -340,8 +341,9 @@ def scenario_tray_menu(wine):
     choose_menu_item(wine, first=False)  # "Выход"
     wait_for(lambda: message_box_up(wine), 15, "the question Выйти?")
     check(not menu_shown(wine), "the menu must be gone before the question")
-    key("Escape")
-    time.sleep(1)
+    click_control(wine, 2)  # Cancel
+    wait_for(lambda: not message_box_up(wine), 15, "the question to go")
+    time.sleep(0.5)
     check(proc.poll() is None and state(wine)[1] == before[1], "Cancel must leave everything as it was")
 
     open_tray_menu(wine)
@@ -351,7 +353,7 @@ def scenario_tray_menu(wine):
     screenshot(shots(wine), "about_box")
     rc, text = wsend(wine, "text", "О программе...", 1001)
     check(text.split() == [f"{ord(c):04X}" for c in "Vellory, 1.0.0.0"], f"about line: {text}")
-    key("Escape")
+    click_control(wine, 1, "О программе...")  # OK
     wait_for(lambda: wsend(wine, "state", "О программе...")[0] != 0, 15, "the about box to close")
     exit_vellory(wine, proc)
 
