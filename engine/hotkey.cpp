@@ -44,9 +44,9 @@ HookResult keyboardHookProc(const KeyEvent& event, EngineState& state, const Hot
         return PassMaskedWinRelease(event, platform);
     }
 
-    if (state.focusWindow == 0 || !platform.windowExists(state.focusWindow)) return platform.passOn(event);
+    // One thread runs both hooks, so the focus window cannot change during this call.
     const WindowId target = state.focusWindow;
-    if (target == 0) return platform.passOn(event);
+    if (target == 0 || !platform.windowExists(target)) return platform.passOn(event);
 
     // The first item for the key and the Ctrl/Shift state is the one a scan would find, and
     // the main/other modifier test is the same for every item, so one lookup decides.

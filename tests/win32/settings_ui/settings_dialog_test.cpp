@@ -15,18 +15,11 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "tests/win32/common_controls.h"
 #include "settings_ui/win32/settings_dialog.h"
 #include "settings_ui/win32/text_edit_dialog.h"
 
 namespace {
-
-class CommonControls : public ::testing::Environment {
-    void SetUp() override {
-        INITCOMMONCONTROLSEX init{sizeof(init), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
-        ASSERT_TRUE(InitCommonControlsEx(&init));
-    }
-};
-[[maybe_unused]] const auto* const kCommonControls = ::testing::AddGlobalTestEnvironment(new CommonControls);
 
 std::wstring TextOf(HWND window) {
     wchar_t buffer[256] = {};

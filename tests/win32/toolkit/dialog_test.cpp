@@ -12,17 +12,10 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "tests/win32/common_controls.h"
 #include "toolkit/win32/dialog.h"
 
 namespace {
-
-class CommonControls : public ::testing::Environment {
-    void SetUp() override {
-        INITCOMMONCONTROLSEX init{sizeof(init), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
-        ASSERT_TRUE(InitCommonControlsEx(&init));
-    }
-};
-[[maybe_unused]] const auto* const kCommonControls = ::testing::AddGlobalTestEnvironment(new CommonControls);
 
 std::string Format(const char* format, ...) {
     char buffer[128];
