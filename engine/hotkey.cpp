@@ -17,64 +17,95 @@ HotkeyItem& HotkeyTable::Append(std::uint16_t keyCode, std::int32_t extraModifie
 namespace {
 
 constexpr HookResult kSwallow = 1;
+constexpr std::uint32_t kNoMask = 0;
 
-// Releasing Win alone opens the Start menu; a Shift press around the release makes it a
-// chord, which the shell ignores. Shift already held is chord enough.
-HookResult PassMaskedWinRelease(const KeyEvent& event, KeyPlatform& platform) {
-    const bool shiftHeld = platform.isKeyDown(kVkShift);
-    if (!shiftHeld) platform.injectKey(kVkLeftShift, false);
+// Releasing Win alone opens the Start menu, and releasing Alt alone enters the focused
+// program's menu bar; another key pressed around the release makes it a chord, which both
+// ignore. The system queues the passed-on release after the injected keys.
+HookResult PassMaskedRelease(const KeyEvent& event, std::uint32_t maskKey, KeyPlatform& platform) {
+    if (maskKey != kNoMask) platform.injectKey(maskKey, false);
     const HookResult result = platform.passOn(event);
-    if (!shiftHeld) platform.injectKey(kVkLeftShift, true);
+    if (maskKey != kNoMask) platform.injectKey(maskKey, true);
     return result;
+}
+
+// Left Shift masks the Win release when nothing else is held, and Shift already held is chord
+// enough. With Ctrl or Alt down a Shift would make Ctrl+Shift or Alt+Shift, the usual
+// keyboard-layout switch, so an unassigned key masks instead.
+std::uint32_t WinMaskKey(KeyPlatform& platform) {
+    if (platform.isKeyDown(kVkControl) || platform.isKeyDown(kVkAlt)) return kVkMaskKey;
+    return platform.isKeyDown(kVkShift) ? kNoMask : std::uint32_t{kVkLeftShift};
+}
+
+std::uint32_t MainModifier(const EngineState& state) { return state.modifierMode != 0 ? kVkAlt : kVkLeftWin; }
+std::uint32_t OtherModifier(const EngineState& state) { return state.modifierMode != 0 ? kVkLeftWin : kVkAlt; }
+
+// Types the text of the chord's item into the focus window. False when the key-down must go
+// through instead: no item for the chord, no live target, a foreign layout, nothing typed.
+bool TypeHotkey(std::uint8_t key, EngineState& state, const HotkeyTable& table, KeyPlatform& platform) {
+    if (!table.HasKey(key)) return false;
+    // One thread runs both hooks, so the focus window cannot change during this call.
+    const WindowId target = state.focusWindow;
+    if (target == 0 || !platform.windowExists(target)) return false;
+
+    // The first item for the key and the Ctrl/Shift state is the one a scan would find, and
+    // the main/other modifier test is the same for every item, so one lookup decides.
+    const bool ctrl = platform.isKeyDown(kVkControl);
+    const bool shift = platform.isKeyDown(kVkShift);
+    if (ctrl && shift) return false;
+    const std::int32_t found = table.FirstFor(key, ctrl ? 2 : shift ? 1 : 0);
+    if (found < 0) return false;
+    if (!platform.isKeyDown(MainModifier(state)) || platform.isKeyDown(OtherModifier(state))) return false;
+    if (state.russianLayoutOnly && platform.layoutLanguageOf(target) != kRussianLanguage) return false;
+
+    const char16_t* text = table.At(static_cast<std::size_t>(found)).text.Data();
+    if (text == nullptr || text[0] == 0) return false;
+    // A window that is gone or refuses posted input gets nothing: the user then sees the plain
+    // key rather than a chord eaten for nothing.
+    if (!platform.postChar(target, text[0])) return false;
+    for (const char16_t* unit = text + 1; *unit != 0; ++unit) platform.postChar(target, *unit);
+
+    if (state.modifierMode == 0) state.maskWinRelease = true;
+    if (state.modifierMode == 1) state.maskAltRelease = true;
+    return true;
 }
 
 }  // namespace
 
 HookResult keyboardHookProc(const KeyEvent& event, EngineState& state, const HotkeyTable& table,
                             KeyPlatform& platform) {
-    if (event.code < 0 || event.virtualKey == nullptr || !state.engineActive) return platform.passOn(event);
+    if (event.virtualKey == nullptr) return platform.passOn(event);
+    state.lastEventTime = event.time;
+    if (event.code < 0 || !state.engineActive || event.ownInput) return platform.passOn(event);
 
     const bool release = event.message == kMsgKeyUp || event.message == kMsgSysKeyUp;
     if (!release && event.message != kMsgKeyDown && event.message != kMsgSysKeyDown) return platform.passOn(event);
 
     const auto key = static_cast<std::uint8_t>(*event.virtualKey & 0xFF);
+    DownFate& fate = state.downFate[key];
 
-    if (key == kVkLeftWin && release && state.maskWinRelease) {
-        state.maskWinRelease = false;
-        return PassMaskedWinRelease(event, platform);
-    }
-
-    // One thread runs both hooks, so the focus window cannot change during this call.
-    const WindowId target = state.focusWindow;
-    if (target == 0 || !platform.windowExists(target)) return platform.passOn(event);
-
-    // The first item for the key and the Ctrl/Shift state is the one a scan would find, and
-    // the main/other modifier test is the same for every item, so one lookup decides.
-    if (!table.HasKey(key)) return platform.passOn(event);
-    const bool ctrl = platform.isKeyDown(kVkControl);
-    const bool shift = platform.isKeyDown(kVkShift);
-    if (ctrl && shift) return platform.passOn(event);
-    const std::int32_t found = table.FirstFor(key, ctrl ? 2 : shift ? 1 : 0);
-    if (found < 0) return platform.passOn(event);
-    const bool altMain = state.modifierMode != 0;
-    if (!platform.isKeyDown(altMain ? kVkAlt : kVkLeftWin) || platform.isKeyDown(altMain ? kVkLeftWin : kVkAlt))
-        return platform.passOn(event);
-    const HotkeyItem& item = table.At(static_cast<std::size_t>(found));
-
-    if (state.russianLayoutOnly && platform.layoutLanguageOf(target) != kRussianLanguage)
-        return platform.passOn(event);
-
-    if (release) return kSwallow;
-
-    const char16_t* text = item.text.Data();
-    if (text == nullptr || text[0] == 0) return platform.passOn(event);
-    for (const char16_t* unit = text; *unit != 0; ++unit) platform.postChar(target, *unit);
-
-    if (state.modifierMode == 1) {
-        // Alt mode: a key code of 0 keeps the focused program from acting on Alt+key.
-        *event.virtualKey = 0;
+    if (release) {
+        if (key == kVkLeftWin && state.maskWinRelease) {
+            state.maskWinRelease = false;
+            return PassMaskedRelease(event, WinMaskKey(platform), platform);
+        }
+        if ((key == kVkLeftAlt || key == kVkRightAlt || key == kVkAlt) && state.maskAltRelease) {
+            state.maskAltRelease = false;
+            return PassMaskedRelease(event, kVkMaskKey, platform);
+        }
+        const DownFate down = fate;
+        fate = DownFate::None;
+        // Only a key-up whose key-down was swallowed may be swallowed, and only while the chord
+        // is still held; any other key-up follows its key-down to the target.
+        if (down == DownFate::Swallowed && platform.isKeyDown(MainModifier(state))) return kSwallow;
         return platform.passOn(event);
     }
-    if (state.modifierMode == 0) state.maskWinRelease = true;
+
+    if (!TypeHotkey(key, state, table, platform)) {
+        fate = DownFate::PassedOn;
+        return platform.passOn(event);
+    }
+    // An auto-repeat of a key that went through keeps its key-up going through.
+    if (fate != DownFate::PassedOn) fate = DownFate::Swallowed;
     return kSwallow;
 }

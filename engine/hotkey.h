@@ -20,6 +20,9 @@ enum : std::uint32_t {
     kVkAlt = 18,
     kVkLeftWin = 91,
     kVkLeftShift = 160,
+    kVkLeftAlt = 164,  // a low-level hook sees Alt as its left or right key, never as 18
+    kVkRightAlt = 165,
+    kVkMaskKey = 0xE8,  // unassigned: pressing it changes nothing but breaks a lone modifier press
 };
 
 enum : std::uint32_t {
@@ -30,6 +33,9 @@ enum : std::uint32_t {
 };
 
 constexpr std::uint16_t kRussianLanguage = 1049;
+
+// The extra information of every key Vellory injects: its own hook lets them through undecided.
+constexpr std::uintptr_t kOwnInputMark = 0x56454C59;
 
 struct HotkeyItem {
     std::uint16_t keyCode = 0;
@@ -70,21 +76,30 @@ private:
     std::array<std::int32_t, 256 * 3> index_;
 };
 
+// What became of a key's latest key-down, so that its key-up goes the same way: a key-up
+// swallowed after its key-down went through leaves the key stuck down in the target.
+enum class DownFate : std::uint8_t { None, PassedOn, Swallowed };
+
 struct EngineState {
     bool engineActive = false;
     WindowId focusWindow = 0;
     bool maskWinRelease = false;
+    bool maskAltRelease = false;
     std::int32_t modifierMode = 0;
     bool russianLayoutOnly = false;
     void* keyboardHook = nullptr;  // owned by engine/win32
     void* focusHook = nullptr;
+    std::uint32_t lastEventTime = 0;  // of the latest event the hook saw: its sign of life
+    std::array<DownFate, 256> downFate{};
 };
 
 struct KeyEvent {
     std::int32_t code = 0;
     std::uint32_t message = 0;
     // Points into the system's event record; null when no record was given.
-    std::uint32_t* virtualKey = nullptr;
+    const std::uint32_t* virtualKey = nullptr;
+    std::uint32_t time = 0;  // the system's time stamp of the event, in milliseconds
+    bool ownInput = false;   // injected by Vellory itself
     std::intptr_t passOnData = 0;  // opaque to the engine, used by passOn
 };
 
@@ -93,7 +108,8 @@ public:
     virtual bool isKeyDown(std::uint32_t virtualKey) = 0;
     virtual bool windowExists(WindowId window) = 0;
     virtual std::uint16_t layoutLanguageOf(WindowId window) = 0;
-    virtual void postChar(WindowId window, char16_t unit) = 0;
+    // False when the unit could not be queued (the window is gone or refuses posted input).
+    virtual bool postChar(WindowId window, char16_t unit) = 0;
     virtual void injectKey(std::uint32_t virtualKey, bool release) = 0;
     virtual HookResult passOn(const KeyEvent& event) = 0;
 

@@ -6,8 +6,6 @@ namespace {
 EngineState* g_state = nullptr;
 const HotkeyTable* g_table = nullptr;
 
-constexpr DWORD kEventObjectFocus = 0x8005;
-
 }  // namespace
 
 bool WindowsKeyPlatform::isKeyDown(std::uint32_t virtualKey) {
@@ -23,8 +21,8 @@ std::uint16_t WindowsKeyPlatform::layoutLanguageOf(WindowId window) {
     return static_cast<std::uint16_t>(reinterpret_cast<std::uintptr_t>(::GetKeyboardLayout(thread)) & 0xFFFF);
 }
 
-void WindowsKeyPlatform::postChar(WindowId window, char16_t unit) {
-    ::PostMessageW(reinterpret_cast<HWND>(window), WM_CHAR, static_cast<WPARAM>(unit), 1);
+bool WindowsKeyPlatform::postChar(WindowId window, char16_t unit) {
+    return ::PostMessageW(reinterpret_cast<HWND>(window), WM_CHAR, static_cast<WPARAM>(unit), 1) != FALSE;
 }
 
 void WindowsKeyPlatform::injectKey(std::uint32_t virtualKey, bool release) {
@@ -32,6 +30,7 @@ void WindowsKeyPlatform::injectKey(std::uint32_t virtualKey, bool release) {
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = static_cast<WORD>(virtualKey);
     input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
+    input.ki.dwExtraInfo = kOwnInputMark;
     ::SendInput(1, &input, sizeof(INPUT));
 }
 
@@ -47,15 +46,18 @@ LRESULT CALLBACK keyboardHookProcShim(int code, WPARAM message, LPARAM record) {
     KeyEvent event;
     event.code = code;
     event.message = static_cast<std::uint32_t>(message);
-    // vkCode is the record's first field; the engine may zero it before passing the event on.
-    event.virtualKey = info ? reinterpret_cast<std::uint32_t*>(&info->vkCode) : nullptr;
+    if (info != nullptr) {
+        event.virtualKey = reinterpret_cast<const std::uint32_t*>(&info->vkCode);
+        event.time = info->time;
+        event.ownInput = info->dwExtraInfo == kOwnInputMark;
+    }
     event.passOnData = record;
     WindowsKeyPlatform platform(*g_state);
     return keyboardHookProc(event, *g_state, *g_table, platform);
 }
 
 void CALLBACK focusEventProc(HWINEVENTHOOK, DWORD event, HWND window, LONG, LONG, DWORD, DWORD) {
-    if (event == kEventObjectFocus && g_state != nullptr) g_state->focusWindow = reinterpret_cast<WindowId>(window);
+    if (event == EVENT_OBJECT_FOCUS && g_state != nullptr) g_state->focusWindow = reinterpret_cast<WindowId>(window);
 }
 
 bool InstallHooks(EngineState& state, const HotkeyTable& table, HINSTANCE instance) {
@@ -63,7 +65,7 @@ bool InstallHooks(EngineState& state, const HotkeyTable& table, HINSTANCE instan
     g_state = &state;
     g_table = &table;
     state.keyboardHook = ::SetWindowsHookExW(WH_KEYBOARD_LL, keyboardHookProcShim, instance, 0);
-    state.focusHook = ::SetWinEventHook(kEventObjectFocus, kEventObjectFocus, nullptr, focusEventProc, 0, 0,
+    state.focusHook = ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, focusEventProc, 0, 0,
                                         WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
     return state.keyboardHook != nullptr;
 }
@@ -78,4 +80,17 @@ bool RemoveHooks(EngineState& state) {
         g_table = nullptr;
     }
     return true;
+}
+
+bool ReinstallHooks(EngineState& state, const HotkeyTable& table, HINSTANCE instance) {
+    // The system removed the keyboard hook already, so unhooking its handle fails: the
+    // handle is stale whatever the call says, and so is what the lost hook knew of held keys.
+    ::UnhookWindowsHookEx(static_cast<HHOOK>(state.keyboardHook));
+    ::UnhookWinEvent(static_cast<HWINEVENTHOOK>(state.focusHook));
+    state.keyboardHook = nullptr;
+    state.focusHook = nullptr;
+    state.maskWinRelease = false;
+    state.maskAltRelease = false;
+    state.downFate.fill(DownFate::None);
+    return InstallHooks(state, table, instance);
 }

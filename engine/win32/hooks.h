@@ -11,7 +11,7 @@ public:
     bool isKeyDown(std::uint32_t virtualKey) override;
     bool windowExists(WindowId window) override;
     std::uint16_t layoutLanguageOf(WindowId window) override;
-    void postChar(WindowId window, char16_t unit) override;
+    bool postChar(WindowId window, char16_t unit) override;
     void injectKey(std::uint32_t virtualKey, bool release) override;
     HookResult passOn(const KeyEvent& event) override;
 
@@ -22,6 +22,8 @@ private:
 // The hooks act on this state and table until RemoveHooks; both must outlive the hooks.
 bool InstallHooks(EngineState& state, const HotkeyTable& table, HINSTANCE instance);
 bool RemoveHooks(EngineState& state);
+// Installs both hooks afresh after the system dropped the keyboard hook behind our back.
+bool ReinstallHooks(EngineState& state, const HotkeyTable& table, HINSTANCE instance);
 
 LRESULT CALLBACK keyboardHookProcShim(int code, WPARAM message, LPARAM record);
 void CALLBACK focusEventProc(HWINEVENTHOOK hook, DWORD event, HWND window, LONG objectId, LONG childId,

@@ -184,7 +184,7 @@ bool HotkeyApplication::Start() {
     LoadSettings();
     RefreshEngineOptions();
     ::InitCommonControls();
-    InstallHooks(engine_, table_, instance_);
+    if (InstallHooks(engine_, table_, instance_)) hookWatchdog_.Start(engine_, table_, instance_);
     ShowMainWindow();
     return true;
 }
@@ -202,6 +202,7 @@ bool HotkeyApplication::CreateMainWindow() {
 }
 
 void HotkeyApplication::Shutdown() {
+    hookWatchdog_.Stop();
     RemoveHooks(engine_);
     SaveSettings();
     WindowedApplication::Shutdown();
@@ -210,6 +211,7 @@ void HotkeyApplication::Shutdown() {
 void HotkeyApplication::SaveForSessionEnd() {
     if (HWND main = MainWindowHandle(); main != nullptr && ::IsWindow(main))
         SaveWindowPlacement(main, store_, Text(kSectionMainWindow));
+    hookWatchdog_.Stop();
     RemoveHooks(engine_);
     SaveSettings();
     store_.WriteString(Text(kSectionMainWindow), Text(kKeyHandle), WideString::Null());

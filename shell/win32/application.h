@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "engine/hotkey.h"
+#include "engine/win32/raw_input_watchdog.h"
 #include "shell/win32/instance.h"
 #include "shell/win32/main_dialog.h"
 #include "store/setting_value.h"
@@ -135,6 +136,7 @@ protected:
 private:
     MainDialog mainDialog_;
     EngineState engine_;
+    RawInputWatchdog hookWatchdog_;
     BoundRadioSetting hotKey2_;
     BoundBoolSetting ru_;
     HotkeyTable table_;

@@ -5,7 +5,8 @@ import os
 import subprocess
 import time
 
-from engine_scenarios import check_alt_mode, check_win_release_masked, focus_edit, start_target
+from engine_scenarios import (check_alt_mode, check_win_chords_leave_nothing_behind, check_win_release_masked,
+                              focus_edit, start_target)
 from harness import Failure, check, click, find_window, key, screenshot, wait_for, window_geometry
 
 ROOT = r"HKCU\Software\Brannock\Vellory"
@@ -202,6 +203,30 @@ def scenario_alt_mode_from_the_store(wine):
     check_alt_mode(log)
     exit_vellory(wine, proc)
     check(registry(wine)["Options\\Common"].get("HotKey2") == ("REG_SZ", "1"), "HotKey2 1 must stay stored")
+
+
+def store_items(wine, items):
+    """Stores the profile's items, given as (key, mark, text), as Vellory itself would."""
+    data = "".join(f"{k}{m}\x01{t}\x02" for k, m, t in items) + "\0"
+    reg = os.path.join(wine.work, "items.reg")
+    text = ("Windows Registry Editor Version 5.00\r\n\r\n"
+            "[HKEY_CURRENT_USER\\Software\\Brannock\\Vellory\\Profiles\\Default\\items]\r\n"
+            '"data"=hex(1):' + ",".join(f"{b:02x}" for b in data.encode("utf-16-le")) + "\r\n")
+    with open(reg, "wb") as f:
+        f.write(b"\xff\xfe" + text.encode("utf-16-le"))  # reg reads hex(1) as UTF-16 only in this form
+    check(wine.run("reg", "import", reg).returncode == 0, "reg import of the items")
+
+
+def scenario_keys_never_stick(wine):
+    fresh(wine)
+    exit_vellory(wine, start_vellory(wine))
+    store_items(wine, [("1", "", "Привет!"), ("5", "", ""), ("2", "c", "@")])
+    log = start_target(wine, "shell_keys")
+    proc = start_vellory(wine)
+    focus_edit(log, 2)
+    type_check(log, "super+1", "Привет!")
+    check_win_chords_leave_nothing_behind(log, ("2", "@"))
+    exit_vellory(wine, proc)
 
 
 def scenario_logoff_loses_nothing(wine):
@@ -437,6 +462,7 @@ SCENARIOS = [
     scenario_two_at_once,
     scenario_stale_handle,
     scenario_alt_mode_from_the_store,
+    scenario_keys_never_stick,
     scenario_logoff_loses_nothing,
     scenario_tray_and_minimise_options,
     scenario_tray_menu,

@@ -1,5 +1,6 @@
 // A typing target for the end-to-end scenarios: two edit controls that log every WM_CHAR,
-// WM_KEYDOWN and WM_KEYUP they receive to a file, one line each, flushed at once.
+// WM_KEYDOWN and WM_KEYUP they receive to a file, one line each, flushed at once. Its menu bar
+// logs "menu" whenever a key (Alt+letter, a lone Alt release) enters the menu loop.
 // Wine raises no focus event when focus moves between programs, so the target raises one
 // itself on WM_SETFOCUS, as an accessible application does.
 // Usage: typing_target.exe <log file> [--raise-focus <object id>]
@@ -52,6 +53,11 @@ LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wparam, LPARAM lpara
 
 LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_DESTROY) PostQuitMessage(0);
+    if (message == WM_ENTERMENULOOP) {
+        Log("menu\n");
+        // Leave the loop again, so that later keys reach the edits.
+        PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    }
     if (message == WM_ACTIVATE && LOWORD(wparam) != WA_INACTIVE && GetFocus() == nullptr) SetFocus(g_edits[0]);
     return DefWindowProcW(window, message, wparam, lparam);
 }
@@ -74,9 +80,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     RegisterClassW(&wc);
     // Fixed place on the screen so the driver can click the edits: edit 1 at screen
-    // (x 20..380, y 60..90) and edit 2 at (x 20..380, y 110..140), give or take the frame.
-    HWND main = CreateWindowExW(0, wc.lpszClassName, L"Typing target", WS_POPUP | WS_VISIBLE | WS_BORDER, 0, 40,
-                                400, 150, nullptr, nullptr, instance, nullptr);
+    // (x 20..380, y 60..90) and edit 2 at (x 20..380, y 110..140), give or take the frame;
+    // the menu bar lies above them.
+    HMENU bar = CreateMenu();
+    AppendMenuW(bar, MF_STRING, 1, L"&File");
+    const int menuHeight = GetSystemMetrics(SM_CYMENU);
+    HWND main = CreateWindowExW(0, wc.lpszClassName, L"Typing target", WS_POPUP | WS_VISIBLE | WS_BORDER, 0,
+                                40 - menuHeight, 400, 150 + menuHeight, nullptr, bar, instance, nullptr);
     for (int i = 0; i < 2; ++i) {
         g_edits[i] = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 20,
                                      20 + i * 50, 360, 30, main, reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + i)),

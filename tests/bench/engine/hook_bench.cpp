@@ -16,7 +16,10 @@ struct QuietPlatform final : KeyPlatform {
     bool isKeyDown(std::uint32_t vk) override { return vk == kVkLeftWin; }
     bool windowExists(WindowId) override { return true; }
     std::uint16_t layoutLanguageOf(WindowId) override { return kRussianLanguage; }
-    void postChar(WindowId, char16_t unit) override { benchmark::DoNotOptimize(unit); }
+    bool postChar(WindowId, char16_t unit) override {
+        benchmark::DoNotOptimize(unit);
+        return true;
+    }
     void injectKey(std::uint32_t, bool) override {}
     HookResult passOn(const KeyEvent&) override { return 0; }
 };

@@ -15,6 +15,7 @@ public:
     std::vector<std::string> calls;  // "inject 160 down", "pass 65", "post 42 U+0041"...
     std::u16string posted;
     bool recordQueries = false;
+    bool refusePosts = false;  // the target refuses posted input
 
     bool isKeyDown(std::uint32_t vk) override {
         if (recordQueries) calls.push_back("down? " + std::to_string(vk));
@@ -22,9 +23,11 @@ public:
     }
     bool windowExists(WindowId w) override { return liveWindows.count(w) != 0; }
     std::uint16_t layoutLanguageOf(WindowId) override { return language; }
-    void postChar(WindowId w, char16_t unit) override {
+    bool postChar(WindowId w, char16_t unit) override {
+        if (refusePosts) return false;
         posted.push_back(unit);
         calls.push_back("post " + std::to_string(w));
+        return true;
     }
     void injectKey(std::uint32_t vk, bool release) override {
         calls.push_back("inject " + std::to_string(vk) + (release ? " up" : " down"));

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "engine/hook_watchdog.h"
 #include "fake_platform.h"
 
 namespace {
@@ -83,14 +84,111 @@ TEST_F(Engine, MainAndOtherModifierMustBeExact) {
     }
 }
 
-TEST_F(Engine, AltModePassesTheKeyOnWithCodeZero) {
+TEST_F(Engine, AltModeSwallowsTheChordAndMasksTheAltRelease) {
     table.Append('1', kModifierNone, u"ab");
     state.modifierMode = 1;
     Hold({kVkAlt});
-    EXPECT_EQ(Send('1', kMsgSysKeyDown), 7);
-    EXPECT_EQ(TakeCalls(), (Calls{"post 42", "post 42", "pass 0"}));
-    EXPECT_EQ(vk, 0u);
+    EXPECT_EQ(Send('1', kMsgSysKeyDown), 1);
+    EXPECT_EQ(Send('1', kMsgSysKeyUp), 1);
+    EXPECT_EQ(TakeCalls(), (Calls{"post 42", "post 42"}));
+    EXPECT_TRUE(state.maskAltRelease);
     EXPECT_FALSE(state.maskWinRelease);
+    // A lone Alt press and release as the target sees it would enter its menu bar.
+    EXPECT_EQ(Send(kVkLeftAlt, kMsgKeyUp), 7);
+    EXPECT_EQ(TakeCalls(), (Calls{"inject 232 down", "pass 164", "inject 232 up"}));
+    EXPECT_EQ(Send(kVkRightAlt, kMsgKeyUp), 7);
+    EXPECT_EQ(TakeCalls(), (Calls{"pass 165"}));
+}
+
+TEST_F(Engine, WinReleaseMaskKeyDependsOnWhatIsStillHeld) {
+    table.Append('1', kModifierNone, u"a");
+    struct Case { std::set<std::uint32_t> heldAtRelease; Calls calls; };
+    const Case cases[] = {
+        {{}, {"inject 160 down", "pass 91", "inject 160 up"}},
+        {{kVkShift}, {"pass 91"}},
+        // Shift with Ctrl or Alt held would switch the keyboard layout.
+        {{kVkControl}, {"inject 232 down", "pass 91", "inject 232 up"}},
+        {{kVkAlt}, {"inject 232 down", "pass 91", "inject 232 up"}},
+        {{kVkControl, kVkShift}, {"inject 232 down", "pass 91", "inject 232 up"}},
+    };
+    for (const Case& c : cases) {
+        Hold({kVkLeftWin});
+        Send('1');
+        platform.held = c.heldAtRelease;
+        TakeCalls();
+        Send(kVkLeftWin, kMsgKeyUp);
+        EXPECT_EQ(TakeCalls(), c.calls) << c.heldAtRelease.size() << " keys held";
+    }
+}
+
+TEST_F(Engine, EveryKeyUpFollowsItsKeyDown) {
+    table.Append('1', kModifierNone, u"a");
+    table.Append('1', kModifierCtrl, u"c");
+    table.Append('5', kModifierNone, u"");
+    const std::set<std::uint32_t> win{kVkLeftWin};
+    struct Step { std::set<std::uint32_t> held; std::uint16_t language; std::uint32_t key; std::uint32_t message; HookResult result; };
+    struct Case { const char* what; std::vector<Step> steps; };
+    const std::uint32_t down = kMsgKeyDown, up = kMsgKeyUp;
+    state.russianLayoutOnly = true;
+    const Case cases[] = {
+        {"empty text", {{win, kRussianLanguage, '5', down, 7}, {win, kRussianLanguage, '5', up, 7}}},
+        {"layout switched to Russian in between",
+         {{win, 1033, '1', down, 7}, {win, kRussianLanguage, '1', up, 7}}},
+        {"Shift let go in between",
+         {{{kVkLeftWin, kVkControl, kVkShift}, kRussianLanguage, '1', down, 7},
+          {{kVkLeftWin, kVkControl}, kRussianLanguage, '1', up, 7}}},
+        {"Win pressed while the key repeats",
+         {{{}, kRussianLanguage, '1', down, 7}, {win, kRussianLanguage, '1', down, 1}, {win, kRussianLanguage, '1', up, 7}}},
+        {"a typed chord keeps its key-up", {{win, kRussianLanguage, '1', down, 1}, {win, 1033, '1', up, 1}}},
+        {"unless Win went up first", {{win, kRussianLanguage, '1', down, 1}, {{}, kRussianLanguage, '1', up, 7}}},
+        {"a key-up never seen going down", {{win, kRussianLanguage, '1', up, 7}}},
+    };
+    for (const Case& c : cases) {
+        state.downFate.fill(DownFate::None);
+        for (const Step& step : c.steps) {
+            platform.held = step.held;
+            platform.language = step.language;
+            EXPECT_EQ(Send(step.key, step.message), step.result) << c.what;
+        }
+    }
+}
+
+TEST_F(Engine, OwnInjectedKeysAndRefusedPostsGoThrough) {
+    table.Append('1', kModifierNone, u"ab");
+    Hold({kVkLeftWin});
+    vk = '1';
+    KeyEvent own;
+    own.message = kMsgKeyDown;
+    own.virtualKey = &vk;
+    own.ownInput = true;
+    own.time = 1234;
+    EXPECT_EQ(keyboardHookProc(own, state, table, platform), 7);
+    EXPECT_EQ(state.lastEventTime, 1234u) << "every event is a sign of life";
+    platform.refusePosts = true;
+    EXPECT_EQ(Send('1'), 7);
+    EXPECT_EQ(Send('1', kMsgKeyUp), 7);
+    EXPECT_TRUE(platform.posted.empty());
+    EXPECT_FALSE(state.maskWinRelease);
+}
+
+TEST(HookWatchdog, ReinstallsOnlyWhenTheHookMissedTheLatestRawEvent) {
+    struct Case { std::uint32_t firstRaw, laterRaw, hookSaw; bool lost; };
+    const Case cases[] = {
+        {1000, 1000, 1000, false},
+        {1000, 1200, 1250, false},
+        {1000, 1200, 1100, true},  // dropped between two events of one check
+        {1000, 1000, 990, true},
+        {0xFFFFFFF0u, 0x10, 0x10, false},  // the tick count wrapped
+        {0x10, 0x10, 0xFFFFFFF0u, true},
+    };
+    for (const Case& c : cases) {
+        HookWatchdog watchdog;
+        EXPECT_TRUE(watchdog.OnRawKey(c.firstRaw));
+        EXPECT_FALSE(watchdog.OnRawKey(c.laterRaw)) << "one check at a time";
+        EXPECT_EQ(watchdog.HookLost(c.hookSaw), c.lost) << c.firstRaw << " " << c.hookSaw;
+        EXPECT_FALSE(watchdog.HookLost(0)) << "no check pending";
+        EXPECT_TRUE(watchdog.OnRawKey(c.laterRaw));
+    }
 }
 
 TEST_F(Engine, ModeTwoSwallowsWithoutMasking) {
@@ -225,7 +323,7 @@ TEST_F(Engine, TheDecisionAllocatesNothing) {
         bool isKeyDown(std::uint32_t vk) override { return vk == kVkLeftWin; }
         bool windowExists(WindowId) override { return true; }
         std::uint16_t layoutLanguageOf(WindowId) override { return kRussianLanguage; }
-        void postChar(WindowId, char16_t) override {}
+        bool postChar(WindowId, char16_t) override { return true; }
         void injectKey(std::uint32_t, bool) override {}
         HookResult passOn(const KeyEvent&) override { return 0; }
     } quiet;

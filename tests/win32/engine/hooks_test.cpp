@@ -18,6 +18,15 @@ TEST(Hooks, SecondInstallFailsAndKeepsTheFirstHooks) {
     EXPECT_FALSE(InstallHooks(state, table, GetModuleHandleW(nullptr)));
     EXPECT_EQ(state.keyboardHook, keyboard);
     EXPECT_EQ(state.focusHook, focus);
+    // Dropped behind our back, as Windows drops a hook that timed out: installed afresh.
+    ASSERT_TRUE(UnhookWindowsHookEx(static_cast<HHOOK>(state.keyboardHook)));
+    state.maskWinRelease = true;
+    state.downFate['1'] = DownFate::Swallowed;
+    EXPECT_TRUE(ReinstallHooks(state, table, GetModuleHandleW(nullptr)));
+    EXPECT_NE(state.keyboardHook, nullptr);
+    EXPECT_NE(state.focusHook, nullptr);
+    EXPECT_FALSE(state.maskWinRelease);
+    EXPECT_EQ(state.downFate['1'], DownFate::None);
     EXPECT_TRUE(RemoveHooks(state));
     EXPECT_EQ(state.keyboardHook, nullptr);
     EXPECT_EQ(state.focusHook, nullptr);
@@ -96,7 +105,7 @@ TEST(Hooks, PlatformMapsToTheWindowsCalls) {
     HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(edit, nullptr);
     EXPECT_TRUE(platform.windowExists(reinterpret_cast<WindowId>(edit)));
-    platform.postChar(reinterpret_cast<WindowId>(edit), u'Ж');
+    EXPECT_TRUE(platform.postChar(reinterpret_cast<WindowId>(edit), u'Ж'));
     MSG msg;
     ASSERT_TRUE(PeekMessageW(&msg, edit, WM_CHAR, WM_CHAR, PM_REMOVE));
     EXPECT_EQ(msg.wParam, static_cast<WPARAM>(u'Ж'));
@@ -105,6 +114,7 @@ TEST(Hooks, PlatformMapsToTheWindowsCalls) {
               static_cast<std::uint16_t>(reinterpret_cast<UINT_PTR>(GetKeyboardLayout(0)) & 0xFFFF));
     DestroyWindow(edit);
     EXPECT_FALSE(platform.windowExists(reinterpret_cast<WindowId>(edit)));
+    EXPECT_FALSE(platform.postChar(reinterpret_cast<WindowId>(edit), u'Ж')) << "a window gone refuses the text";
     EXPECT_FALSE(platform.isKeyDown(kVkLeftWin));
 }
 
