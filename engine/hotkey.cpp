@@ -1,17 +1,49 @@
 #include "engine/hotkey.h"
 
+#include <utility>
+
 HotkeyItem& HotkeyTable::Append(std::uint16_t keyCode, std::int32_t extraModifier, WideString text) {
     auto item = std::make_unique<HotkeyItem>();
     item->keyCode = keyCode;
     item->extraModifier = extraModifier;
     item->text = std::move(text);
-    // Codes above 255 can never equal the 8-bit key of an event, so they are not indexed.
-    if (keyCode <= 255) {
-        std::int32_t& slot = index_[keyCode * 3u + static_cast<unsigned>(ModifierClass(extraModifier))];
-        if (slot == kNone) slot = static_cast<std::int32_t>(items_.size());
-    }
     items_.push_back(std::move(item));
+    Index(items_.size() - 1);
     return *items_.back();
+}
+
+void HotkeyTable::Index(std::size_t i) {
+    const HotkeyItem& item = *items_[i];
+    // Codes above 255 can never equal the 8-bit key of an event, so they are not indexed.
+    if (item.keyCode > 255) return;
+    std::int32_t& slot = index_[item.keyCode * 3u + static_cast<unsigned>(ModifierClass(item.extraModifier))];
+    if (slot == kNone) slot = static_cast<std::int32_t>(i);
+}
+
+void HotkeyTable::Reindex() {
+    index_.fill(kNone);
+    for (std::size_t i = 0; i < items_.size(); ++i) Index(i);
+}
+
+void HotkeyTable::SetChord(std::size_t i, std::uint16_t keyCode, std::int32_t extraModifier) {
+    items_[i]->keyCode = keyCode;
+    items_[i]->extraModifier = extraModifier;
+    Reindex();
+}
+
+void HotkeyTable::Remove(std::size_t i) {
+    items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(i));
+    Reindex();
+}
+
+std::int32_t HotkeyTable::FindChord(std::uint16_t keyCode, std::int32_t extraModifier, std::int32_t except) const {
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        const HotkeyItem& item = *items_[i];
+        if (static_cast<std::int32_t>(i) != except && item.keyCode == keyCode &&
+            ModifierClass(item.extraModifier) == ModifierClass(extraModifier))
+            return static_cast<std::int32_t>(i);
+    }
+    return kNone;
 }
 
 namespace {
@@ -37,6 +69,11 @@ std::uint32_t WinMaskKey(KeyPlatform& platform) {
     return platform.isKeyDown(kVkShift) ? kNoMask : std::uint32_t{kVkLeftShift};
 }
 
+bool IsAltKey(std::uint8_t key) { return key == kVkLeftAlt || key == kVkRightAlt || key == kVkAlt; }
+bool IsMainModifierKey(std::uint8_t key, const EngineState& state) {
+    return state.modifierMode != 0 ? IsAltKey(key) : key == kVkLeftWin;
+}
+
 std::uint32_t MainModifier(const EngineState& state) { return state.modifierMode != 0 ? kVkAlt : kVkLeftWin; }
 std::uint32_t OtherModifier(const EngineState& state) { return state.modifierMode != 0 ? kVkLeftWin : kVkAlt; }
 
@@ -60,14 +97,35 @@ bool TypeHotkey(std::uint8_t key, EngineState& state, const HotkeyTable& table, 
 
     const char16_t* text = table.At(static_cast<std::size_t>(found)).text.Data();
     if (text == nullptr || text[0] == 0) return false;
-    // A window that is gone or refuses posted input gets nothing: the user then sees the plain
-    // key rather than a chord eaten for nothing.
-    if (!platform.postChar(target, text[0])) return false;
-    for (const char16_t* unit = text + 1; *unit != 0; ++unit) platform.postChar(target, *unit);
+    if (state.typeMode == kTypeByKeystrokes) {
+        if (state.pendingCount == state.pendingItems.size()) return false;
+        state.pendingItems[state.pendingCount++] = found;
+    } else {
+        // A window that is gone or refuses posted input gets nothing: the user then sees the
+        // plain key rather than a chord eaten for nothing.
+        if (!platform.postChar(target, TakeTypedUnit(text))) return false;
+        while (*text != 0) platform.postChar(target, TakeTypedUnit(text));
+    }
 
     if (state.modifierMode == 0) state.maskWinRelease = true;
     if (state.modifierMode == 1) state.maskAltRelease = true;
     return true;
+}
+
+HookResult DecideKeyUp(std::uint8_t key, const KeyEvent& event, EngineState& state, KeyPlatform& platform) {
+    if (key == kVkLeftWin && state.maskWinRelease) {
+        state.maskWinRelease = false;
+        return PassMaskedRelease(event, WinMaskKey(platform), platform);
+    }
+    if (IsAltKey(key) && state.maskAltRelease) {
+        state.maskAltRelease = false;
+        return PassMaskedRelease(event, kVkMaskKey, platform);
+    }
+    const DownFate down = std::exchange(state.downFate[key], DownFate::None);
+    // Only a key-up whose key-down was swallowed may be swallowed, and only while the chord is
+    // still held; any other key-up follows its key-down to the target.
+    if (down == DownFate::Swallowed && platform.isKeyDown(MainModifier(state))) return kSwallow;
+    return platform.passOn(event);
 }
 
 }  // namespace
@@ -82,25 +140,13 @@ HookResult keyboardHookProc(const KeyEvent& event, EngineState& state, const Hot
     if (!release && event.message != kMsgKeyDown && event.message != kMsgSysKeyDown) return platform.passOn(event);
 
     const auto key = static_cast<std::uint8_t>(*event.virtualKey & 0xFF);
-    DownFate& fate = state.downFate[key];
-
     if (release) {
-        if (key == kVkLeftWin && state.maskWinRelease) {
-            state.maskWinRelease = false;
-            return PassMaskedRelease(event, WinMaskKey(platform), platform);
-        }
-        if ((key == kVkLeftAlt || key == kVkRightAlt || key == kVkAlt) && state.maskAltRelease) {
-            state.maskAltRelease = false;
-            return PassMaskedRelease(event, kVkMaskKey, platform);
-        }
-        const DownFate down = fate;
-        fate = DownFate::None;
-        // Only a key-up whose key-down was swallowed may be swallowed, and only while the chord
-        // is still held; any other key-up follows its key-down to the target.
-        if (down == DownFate::Swallowed && platform.isKeyDown(MainModifier(state))) return kSwallow;
-        return platform.passOn(event);
+        const HookResult result = DecideKeyUp(key, event, state, platform);
+        if (state.pendingCount != 0 && IsMainModifierKey(key, state)) platform.scheduleTyping();
+        return result;
     }
 
+    DownFate& fate = state.downFate[key];
     if (!TypeHotkey(key, state, table, platform)) {
         fate = DownFate::PassedOn;
         return platform.passOn(event);
@@ -108,4 +154,22 @@ HookResult keyboardHookProc(const KeyEvent& event, EngineState& state, const Hot
     // An auto-repeat of a key that went through keeps its key-up going through.
     if (fate != DownFate::PassedOn) fate = DownFate::Swallowed;
     return kSwallow;
+}
+
+void TypePendingTexts(EngineState& state, const HotkeyTable& table, KeyPlatform& platform) {
+    for (std::size_t i = 0; i < state.pendingCount; ++i) {
+        const auto item = static_cast<std::size_t>(state.pendingItems[i]);
+        if (item >= table.Count() || table.At(item).text.Data() == nullptr) continue;
+        for (const char16_t* text = table.At(item).text.Data(); *text != 0;) {
+            const char16_t unit = TakeTypedUnit(text);
+            if (unit != u'\r') {
+                platform.injectUnit(unit);
+                continue;
+            }
+            // A line break is the Enter key, so a chat box that sends on Enter does so.
+            platform.injectKey(kVkReturn, false);
+            platform.injectKey(kVkReturn, true);
+        }
+    }
+    state.pendingCount = 0;
 }

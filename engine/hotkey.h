@@ -18,6 +18,7 @@ enum : std::uint32_t {
     kVkShift = 16,
     kVkControl = 17,
     kVkAlt = 18,
+    kVkReturn = 13,
     kVkLeftWin = 91,
     kVkLeftShift = 160,
     kVkLeftAlt = 164,  // a low-level hook sees Alt as its left or right key, never as 18
@@ -52,6 +53,12 @@ public:
     HotkeyTable& operator=(const HotkeyTable&) = delete;
 
     HotkeyItem& Append(std::uint16_t keyCode, std::int32_t extraModifier, WideString text);
+    // Changing a chord or removing an item keeps the index true; a text changes in place.
+    void SetChord(std::size_t i, std::uint16_t keyCode, std::int32_t extraModifier);
+    void Remove(std::size_t i);
+    // The first item other than `except` with this key and Ctrl/Shift class, or -1: the chord
+    // that a new or changed item would duplicate, and so never type.
+    std::int32_t FindChord(std::uint16_t keyCode, std::int32_t extraModifier, std::int32_t except = -1) const;
     std::size_t Count() const { return items_.size(); }
     HotkeyItem& At(std::size_t i) { return *items_[i]; }
     const HotkeyItem& At(std::size_t i) const { return *items_[i]; }
@@ -72,9 +79,24 @@ public:
 
 private:
     static constexpr std::int32_t kNone = -1;
+    void Index(std::size_t i);
+    void Reindex();
+
     std::vector<std::unique_ptr<HotkeyItem>> items_;
     std::array<std::int32_t, 256 * 3> index_;
 };
+
+// Reads the unit typed for the text at `p` and moves past it. A line break, stored as CR LF,
+// CR or LF, is typed once, as CR: what the Enter key gives.
+inline char16_t TakeTypedUnit(const char16_t*& p) {
+    const char16_t unit = *p++;
+    if (unit == u'\r' && *p == u'\n') ++p;
+    return unit == u'\n' ? u'\r' : unit;
+}
+
+// How the text reaches the target: "TypeMode" 0 posts characters to the focus window, 1 types
+// keystrokes into whatever has the keyboard focus, for programs that ignore posted characters.
+enum : std::int32_t { kTypeByMessages = 0, kTypeByKeystrokes = 1 };
 
 // What became of a key's latest key-down, so that its key-up goes the same way: a key-up
 // swallowed after its key-down went through leaves the key stuck down in the target.
@@ -87,10 +109,16 @@ struct EngineState {
     bool maskAltRelease = false;
     std::int32_t modifierMode = 0;
     bool russianLayoutOnly = false;
+    std::int32_t typeMode = kTypeByMessages;
     void* keyboardHook = nullptr;  // owned by engine/win32
     void* focusHook = nullptr;
+    void* engineWindow = nullptr;  // receives the request to type pending keystrokes
     std::uint32_t lastEventTime = 0;  // of the latest event the hook saw: its sign of life
     std::array<DownFate, 256> downFate{};
+    // Keystrokes typed while Win or Alt is down would arrive as shell chords or Alt+keys, so
+    // the chords of keystroke typing wait here for the main modifier's release.
+    std::array<std::int32_t, 8> pendingItems{};
+    std::size_t pendingCount = 0;
 };
 
 struct KeyEvent {
@@ -111,6 +139,10 @@ public:
     // False when the unit could not be queued (the window is gone or refuses posted input).
     virtual bool postChar(WindowId window, char16_t unit) = 0;
     virtual void injectKey(std::uint32_t virtualKey, bool release) = 0;
+    // A press and release of one UTF-16 unit, as a keyboard would type it.
+    virtual void injectUnit(char16_t unit) = 0;
+    // Asks for TypePendingTexts once the hook has returned, after the modifier's release.
+    virtual void scheduleTyping() = 0;
     virtual HookResult passOn(const KeyEvent& event) = 0;
 
 protected:
@@ -120,3 +152,5 @@ protected:
 // Returns the hook result: the pass-on result, or 1 when the event is swallowed.
 HookResult keyboardHookProc(const KeyEvent& event, EngineState& state, const HotkeyTable& table,
                             KeyPlatform& platform);
+// Types, as keystrokes, the texts of the chords that waited for the main modifier's release.
+void TypePendingTexts(EngineState& state, const HotkeyTable& table, KeyPlatform& platform);

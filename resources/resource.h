@@ -36,6 +36,15 @@
 #define IDC_RUSSIAN_ONLY 1006
 #define IDC_HOTKEY_LIST 1009
 #define IDC_HOTKEY_GROUP 1010
+#define IDC_HOTKEY_ADD 1013
+#define IDC_HOTKEY_CHANGE 1014
+#define IDC_HOTKEY_DELETE 1015
 
-// Text edit dialog (111)
+// General page (106): how texts are typed, a radio run
+#define IDC_TYPE_BY_MESSAGES 1016
+#define IDC_TYPE_BY_KEYSTROKES 1017
+
+// Text edit dialog (111): the chord's key field with its main modifier, and the text
 #define IDC_TEXT_EDIT 1011
+#define IDC_ITEM_MODIFIER 1012
+#define IDC_ITEM_KEY 1018

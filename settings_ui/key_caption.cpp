@@ -2,12 +2,27 @@
 
 #include "engine/hotkey.h"
 
-WideString KeyCaption(std::uint16_t keyCode, std::int32_t extraModifier) {
+WideString KeyCaption(std::uint16_t keyCode, std::int32_t extraModifier, std::u16string_view keyName) {
     WideString caption(u"");
     if (extraModifier == kModifierCtrl)
         caption.Append(u"Control + ");
     else if (extraModifier == kModifierShift)
         caption.Append(u"Shift + ");
-    caption.Append(static_cast<char16_t>(keyCode));
+    const bool letterOrDigit = (keyCode >= u'0' && keyCode <= u'9') || (keyCode >= u'A' && keyCode <= u'Z');
+    if (letterOrDigit || keyName.empty()) {
+        caption.Append(static_cast<char16_t>(keyCode));
+    } else {
+        for (const char16_t unit : keyName) caption.Append(unit);
+    }
     return caption;
+}
+
+WideString ListedText(std::u16string_view text) {
+    const std::u16string terminated(text);
+    WideString listed(u"");
+    for (const char16_t* p = terminated.c_str(); p != terminated.c_str() + terminated.size();) {
+        const char16_t unit = TakeTypedUnit(p);
+        listed.Append(unit == u'\r' ? u'\u23CE' : unit);
+    }
+    return listed;
 }

@@ -1,9 +1,14 @@
 #pragma once
-// The caption of a hotkey in the hotkey list: the extra modifier's prefix, then the key.
+// What the hotkey list shows: the caption of a chord and the text it types.
 #include <cstdint>
+#include <string_view>
 
 #include "toolkit/wide_string.h"
 
-// "Control + " for 17, "Shift + " for 16, nothing otherwise; then the key code taken as one
-// UTF-16 unit: the codes of letter and digit keys are those of the upper-case characters.
-WideString KeyCaption(std::uint16_t keyCode, std::int32_t extraModifier);
+// "Control + " for 17, "Shift + " for 16, nothing otherwise; then the key. Letter and digit
+// keys show their upper-case character, which their codes are; other keys show the name that
+// Windows gives them, when given one, or else the key code taken as one UTF-16 unit.
+WideString KeyCaption(std::uint16_t keyCode, std::int32_t extraModifier, std::u16string_view keyName = {});
+
+// The text on one line: each line break (CR LF, CR or LF) shows as one "⏎".
+WideString ListedText(std::u16string_view text);

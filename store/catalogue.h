@@ -18,6 +18,7 @@ inline constexpr char16_t kSectionItems[] = u"*prof*items";
 // "Options\Common", registered in the general list in this order.
 inline constexpr char16_t kKeyHotKey2[] = u"HotKey2";
 inline constexpr char16_t kKeyRu[] = u"Ru";
+inline constexpr char16_t kKeyTypeMode[] = u"TypeMode";
 inline constexpr char16_t kKeyMinimizeToTray[] = u"MinimizeToTray";
 inline constexpr char16_t kKeyHideInTray[] = u"HideInTray";
 inline constexpr char16_t kKeyKeepInTray[] = u"KeepInTray";
@@ -41,6 +42,9 @@ inline constexpr std::int32_t kInitialHotKey2 = 0;
 inline constexpr std::int32_t kDefaultHotKey2 = 0;
 inline constexpr bool kInitialRu = false;
 inline constexpr bool kDefaultRu = false;
+// How texts are typed: 0 posted characters, 1 keystrokes; stored only when not 0.
+inline constexpr std::int32_t kInitialTypeMode = 0;
+inline constexpr std::int32_t kDefaultTypeMode = 0;
 inline constexpr bool kInitialMinimizeToTray = true;
 inline constexpr bool kInitialHideInTray = false;
 inline constexpr bool kInitialKeepInTray = true;

@@ -1,5 +1,7 @@
 #include "engine/win32/hooks.h"
 
+#include "engine/win32/engine_window.h"
+
 namespace {
 
 // The hook callbacks carry no context argument; the installed state lives here.
@@ -32,6 +34,22 @@ void WindowsKeyPlatform::injectKey(std::uint32_t virtualKey, bool release) {
     input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
     input.ki.dwExtraInfo = kOwnInputMark;
     ::SendInput(1, &input, sizeof(INPUT));
+}
+
+void WindowsKeyPlatform::injectUnit(char16_t unit) {
+    INPUT inputs[2]{};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wScan = static_cast<WORD>(unit);
+        input.ki.dwFlags = KEYEVENTF_UNICODE;
+        input.ki.dwExtraInfo = kOwnInputMark;
+    }
+    inputs[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    ::SendInput(2, inputs, sizeof(INPUT));
+}
+
+void WindowsKeyPlatform::scheduleTyping() {
+    ::PostMessageW(static_cast<HWND>(state_.engineWindow), kTypePendingMessage, 0, 0);
 }
 
 HookResult WindowsKeyPlatform::passOn(const KeyEvent& event) {
@@ -92,5 +110,6 @@ bool ReinstallHooks(EngineState& state, const HotkeyTable& table, HINSTANCE inst
     state.maskWinRelease = false;
     state.maskAltRelease = false;
     state.downFate.fill(DownFate::None);
+    state.pendingCount = 0;
     return InstallHooks(state, table, instance);
 }

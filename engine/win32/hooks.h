@@ -13,6 +13,8 @@ public:
     std::uint16_t layoutLanguageOf(WindowId window) override;
     bool postChar(WindowId window, char16_t unit) override;
     void injectKey(std::uint32_t virtualKey, bool release) override;
+    void injectUnit(char16_t unit) override;
+    void scheduleTyping() override;
     HookResult passOn(const KeyEvent& event) override;
 
 private:

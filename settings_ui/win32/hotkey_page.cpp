@@ -3,6 +3,7 @@
 #include "resources/resource.h"
 #include "settings_ui/key_caption.h"
 #include "settings_ui/win32/text_edit_dialog.h"
+#include "store/catalogue.h"
 #include "toolkit/win32/handles.h"
 
 namespace {
@@ -23,24 +24,24 @@ void InsertColumn(HWND list, int index, const wchar_t* title, int width) {
     ::SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
 }
 
+// The list claims Enter, which the dialog-message handling would otherwise take as OK.
+LRESULT CALLBACK ListClaimsEnter(HWND list, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
+                                 DWORD_PTR) noexcept {
+    if (message == WM_NCDESTROY) ::RemoveWindowSubclass(list, ListClaimsEnter, id);
+    const LRESULT result = ::DefSubclassProc(list, message, wparam, lparam);
+    return message == WM_GETDLGCODE && wparam == VK_RETURN ? result | DLGC_WANTALLKEYS : result;
+}
+
 }  // namespace
 
 INT_PTR HotkeyPage::OnInitDialog() {
     list_ = ::GetDlgItem(Window(), IDC_HOTKEY_LIST);
+    ::SetWindowSubclass(list_, ListClaimsEnter, 0, 0);
     InsertColumn(list_, 0, L"Кнопка", kKeyColumnWidth);
     InsertColumn(list_, 1, L"Текст", kTextColumnWidth);
     ::SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, kListStyles, kListStyles);
     FillHotkeyList();
     return DialogEntity::OnInitDialog();
-}
-
-void HotkeyPage::SetRowText(int row, int column, const WideString& text) {
-    LVITEMW item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = row;
-    item.iSubItem = column;
-    item.pszText = ListText(text);
-    ::SendMessageW(list_, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
 void HotkeyPage::FillHotkeyList() {
@@ -49,40 +50,104 @@ void HotkeyPage::FillHotkeyList() {
     ::SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
     for (std::size_t i = 0; i < table_.Count(); ++i) {
         const HotkeyItem& hotkey = table_.At(i);
-        const WideString caption = KeyCaption(hotkey.keyCode, hotkey.extraModifier);
+        const WideString caption = ChordCaption(hotkey.keyCode, hotkey.extraModifier);
+        const WideString text = ListedText(hotkey.text.View());
         LVITEMW item{};
         item.mask = LVIF_TEXT;
         item.iItem = static_cast<int>(i);
         item.pszText = ListText(caption);
         ::SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-        SetRowText(static_cast<int>(i), 1, hotkey.text);
+        item.iSubItem = 1;
+        item.pszText = ListText(text);
+        ::SendMessageW(list_, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     }
-    if (selected >= 0) {
-        LVITEMW state{};
-        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        state.state = LVIS_SELECTED | LVIS_FOCUSED;
-        ::SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(&state));
+    if (selected >= 0) SelectRow(selected);
+}
+
+void HotkeyPage::SelectRow(int row) {
+    LVITEMW state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+    ::SendMessageW(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+}
+
+int HotkeyPage::SelectedRow() const {
+    return static_cast<int>(::SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+INT_PTR HotkeyPage::OnCommand(WPARAM wparam, LPARAM lparam) {
+    switch (wparam) {
+        case IDC_HOTKEY_ADD:
+            EditRow(-1);
+            break;
+        case IDC_HOTKEY_CHANGE:
+            if (SelectedRow() >= 0) EditRow(SelectedRow());
+            break;
+        case IDC_HOTKEY_DELETE:
+            DeleteRow(SelectedRow());
+            break;
+        default:
+            break;
     }
+    return SettingsPage::OnCommand(wparam, lparam);
 }
 
 INT_PTR HotkeyPage::OnNotify(int controlId, NMHDR* header, LRESULT* result) {
-    EditHotkeyText(controlId, header);
+    if (controlId == IDC_HOTKEY_LIST && header != nullptr && list_ != nullptr && header->hwndFrom == list_)
+        OnListNotify(header);
     return DialogEntity::OnNotify(controlId, header, result);
 }
 
-void HotkeyPage::EditHotkeyText(int controlId, const NMHDR* header) {
-    // Only the list view's own double-click carries the row record that is read below.
-    if (controlId != IDC_HOTKEY_LIST || !header || header->code != static_cast<UINT>(NM_DBLCLK) ||
-        !list_ || header->hwndFrom != list_)
-        return;
-    const int row = reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem;
-    if (row < 0 || static_cast<std::size_t>(row) >= table_.Count()) return;
+void HotkeyPage::OnListNotify(const NMHDR* header) {
+    // Only the list view's own notifications carry the records that are read here.
+    if (header->code == static_cast<UINT>(NM_DBLCLK)) {
+        const int row = reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem;
+        if (row >= 0) EditRow(row);
+    } else if (header->code == static_cast<UINT>(LVN_KEYDOWN)) {
+        const WORD key = reinterpret_cast<const NMLVKEYDOWN*>(header)->wVKey;
+        if ((key == VK_RETURN || key == VK_F2) && SelectedRow() >= 0) EditRow(SelectedRow());
+        if (key == VK_INSERT) EditRow(-1);
+        if (key == VK_DELETE) DeleteRow(SelectedRow());
+    }
+}
 
+void HotkeyPage::EditRow(int row) {
+    if (row < -1 || row >= static_cast<int>(table_.Count())) return;
     TextEditDialog editor;
-    editor.SetText(table_.At(static_cast<std::size_t>(row)).text);
+    if (row >= 0) {
+        const HotkeyItem& item = table_.At(static_cast<std::size_t>(row));
+        editor.SetText(item.text);
+        editor.SetChord(item.keyCode, item.extraModifier);
+    }
+    editor.SetModifierMode(::IsDlgButtonChecked(Window(), IDC_MODIFIER_ALT) == BST_CHECKED ? kHotKey2Alt
+                                                                                           : kHotKey2LeftWin);
+    editor.CheckAgainst(table_, row);
     if (editor.RunModal(IDD_TEXT_EDIT, Window()) != IDOK) return;
     // The dialog runs its own message loop: the row is looked up again, not kept by reference.
-    if (static_cast<std::size_t>(row) >= table_.Count()) return;
-    table_.At(static_cast<std::size_t>(row)).text = editor.Text();
-    SetRowText(row, 1, editor.Text());
+    if (row >= static_cast<int>(table_.Count())) return;
+    if (row < 0) {
+        table_.Append(editor.KeyCode(), editor.ExtraModifier(), editor.Text());
+        row = static_cast<int>(table_.Count()) - 1;
+    } else {
+        table_.SetChord(static_cast<std::size_t>(row), editor.KeyCode(), editor.ExtraModifier());
+        table_.At(static_cast<std::size_t>(row)).text = editor.Text();
+    }
+    FillHotkeyList();
+    SelectRow(row);
+}
+
+void HotkeyPage::DeleteRow(int row) {
+    if (row < 0 || row >= static_cast<int>(table_.Count())) return;
+    const HotkeyItem& item = table_.At(static_cast<std::size_t>(row));
+    WideString question(u"Удалить комбинацию ");
+    question.Append(ChordCaption(item.keyCode, item.extraModifier).View());
+    question.Append(u"?");
+    if (::MessageBoxW(Window(), W(question.Data()), W(kApplicationName),
+                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return;
+    if (row >= static_cast<int>(table_.Count())) return;
+    table_.Remove(static_cast<std::size_t>(row));
+    FillHotkeyList();
+    if (table_.Count() > 0) SelectRow(row < static_cast<int>(table_.Count()) ? row : row - 1);
 }

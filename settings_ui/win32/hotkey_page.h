@@ -1,7 +1,8 @@
 #pragma once
 // The page "Программа" of the settings dialog (resource 107): the main modifier, the
-// Russian-layout box and the list of hotkeys with their texts. Texts are edited in place in
-// the live table, so a change holds whatever the settings dialog's outcome.
+// Russian-layout box and the list of chords with their texts, which the user edits, adds and
+// deletes. Every change goes into the live table at once, so it holds whatever the settings
+// dialog's outcome.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -16,7 +17,9 @@ public:
 
     // Sets up the list's columns and styles and fills it.
     INT_PTR OnInitDialog() override;
-    // A double-click on a row edits that row's text.
+    // "Добавить…", "Изменить…" and "Удалить", then the settings dialog's bindings.
+    INT_PTR OnCommand(WPARAM wparam, LPARAM lparam) override;
+    // A double-click on a row edits it, as do Enter and F2; Insert adds and Delete deletes.
     INT_PTR OnNotify(int controlId, NMHDR* header, LRESULT* result) override;
 
     HWND List() const { return list_; }
@@ -24,8 +27,12 @@ public:
 private:
     // Row i shows item i; the selected row, if any, stays selected.
     void FillHotkeyList();
-    void EditHotkeyText(int controlId, const NMHDR* header);
-    void SetRowText(int row, int column, const WideString& text);
+    void OnListNotify(const NMHDR* header);
+    int SelectedRow() const;
+    // Runs the item dialog for a row, or for a new item when `row` is -1.
+    void EditRow(int row);
+    void DeleteRow(int row);
+    void SelectRow(int row);
 
     HotkeyTable& table_;
     HWND list_ = nullptr;

@@ -112,6 +112,7 @@ INT_PTR SettingsDialog::OnInitDialog() {
     Bind(options_.autostart, general_.Window(), IDC_AUTOSTART);
     Bind(options_.startMinimize, general_.Window(), IDC_START_MINIMIZE);
     Bind(options_.minimizeToTray, general_.Window(), IDC_MINIMIZE_TO_TRAY);
+    Bind(options_.typeMode, general_.Window(), IDC_TYPE_BY_MESSAGES);
     bindings_.RememberAndAttach(dialog);
 
     return DialogEntity::OnInitDialog();

@@ -22,6 +22,7 @@ struct SettingsDialogOptions {
     BoundBoolSetting& autostart;
     BoundIntSetting& startMinimize;
     BoundBoolSetting& minimizeToTray;
+    BoundRadioSetting& typeMode;
     HotkeyTable& table;
 };
 

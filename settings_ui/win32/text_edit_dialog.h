@@ -1,7 +1,9 @@
 #pragma once
-// The dialog "Строка" (resource 111): edits the one line of text a hotkey types.
+// The dialog "Строка" (resource 111): edits a hotkey item, its chord's key with Ctrl or Shift
+// and the text it types, on as many lines as the user likes.
 #include <windows.h>
 
+#include "engine/hotkey.h"
 #include "toolkit/wide_string.h"
 #include "toolkit/win32/dialog.h"
 
@@ -12,16 +14,42 @@ public:
     // Set before the dialog runs; after it ended with 1 (OK) it holds the edited text.
     const WideString& Text() const { return text_; }
     void SetText(const WideString& text) { text_ = text; }
+    // The chord, likewise; a key code of 0 is no key yet, as for a new item.
+    std::uint16_t KeyCode() const { return keyCode_; }
+    std::int32_t ExtraModifier() const { return extraModifier_; }
+    void SetChord(std::uint16_t keyCode, std::int32_t extraModifier) {
+        keyCode_ = keyCode;
+        extraModifier_ = extraModifier;
+    }
+    // The main modifier shown before the key, as the settings have it ("HotKey2").
+    void SetModifierMode(std::int32_t mode) { modifierMode_ = mode; }
+    // OK refuses a chord that an item of this table other than `self` has already.
+    void CheckAgainst(const HotkeyTable& table, std::int32_t self) {
+        table_ = &table;
+        self_ = self;
+    }
 
-    // Shows the text; the focus goes to the first tab stop, the OK button.
+    // Shows the chord and the text. The focus goes to the first tab stop, the OK button, or
+    // to the key field when there is no key yet.
     INT_PTR OnInitDialog() override;
-    // OK takes the edit's text back, unless nothing storable is left of it.
+    // OK takes the chord and the edit's text back, unless the chord is missing or taken, which
+    // it says and leaves the dialog open with nothing lost.
     INT_PTR OnCommand(WPARAM wparam, LPARAM lparam) override;
 
 private:
+    bool ReadChord();
+
     WideString text_ = WideString(u"");
+    std::uint16_t keyCode_ = 0;
+    std::int32_t extraModifier_ = kModifierNone;
+    std::int32_t modifierMode_ = 0;
+    const HotkeyTable* table_ = nullptr;
+    std::int32_t self_ = -1;
 };
 
 // The edit's text without the units a hotkey text cannot hold: U+0001 and U+0002 delimit the
 // items in the stored profile, and NUL would cut the text short.
 WideString StorableHotkeyText(std::u16string_view text);
+
+// The caption of a chord, as the hotkey list shows it, with the key's Windows name.
+WideString ChordCaption(std::uint16_t keyCode, std::int32_t extraModifier);

@@ -165,7 +165,8 @@ void ProfileApplication::SaveSettings() {
 
 // ---- HotkeyApplication ------------------------------------------------------------------
 
-HotkeyApplication::HotkeyApplication() : mainDialog_(*this), hotKey2_(kInitialHotKey2), ru_(kInitialRu) {
+HotkeyApplication::HotkeyApplication()
+    : mainDialog_(*this), hotKey2_(kInitialHotKey2), ru_(kInitialRu), typeMode_(kInitialTypeMode) {
     appName_ = WideString(kApplicationName);
     firmName_ = WideString(kFirmName);
     engine_.engineActive = true;
@@ -173,6 +174,8 @@ HotkeyApplication::HotkeyApplication() : mainDialog_(*this), hotKey2_(kInitialHo
     engine_.modifierMode = hotKey2_.Get();
     ru_.SetDefault(kDefaultRu);
     engine_.russianLayoutOnly = ru_.Get();
+    typeMode_.SetDefault(kDefaultTypeMode);
+    engine_.typeMode = typeMode_.Get();
 }
 
 HotkeyApplication::~HotkeyApplication() { RemoveHooks(engine_); }
@@ -180,11 +183,12 @@ HotkeyApplication::~HotkeyApplication() { RemoveHooks(engine_); }
 bool HotkeyApplication::Start() {
     general_.Register(&hotKey2_, Text(kKeyHotKey2));
     general_.Register(&ru_, Text(kKeyRu));
+    general_.Register(&typeMode_, Text(kKeyTypeMode));
     if (!ProfileApplication::Start()) return false;
     LoadSettings();
     RefreshEngineOptions();
     ::InitCommonControls();
-    if (InstallHooks(engine_, table_, instance_)) hookWatchdog_.Start(engine_, table_, instance_);
+    if (InstallHooks(engine_, table_, instance_)) engineWindow_.Start(engine_, table_, instance_);
     ShowMainWindow();
     return true;
 }
@@ -192,6 +196,7 @@ bool HotkeyApplication::Start() {
 void HotkeyApplication::RefreshEngineOptions() {
     engine_.modifierMode = hotKey2_.Get();
     engine_.russianLayoutOnly = ru_.Get();
+    engine_.typeMode = typeMode_.Get();
 }
 
 void HotkeyApplication::LoadSettings() { ProfileApplication::LoadSettings(); }
@@ -202,7 +207,7 @@ bool HotkeyApplication::CreateMainWindow() {
 }
 
 void HotkeyApplication::Shutdown() {
-    hookWatchdog_.Stop();
+    engineWindow_.Stop();
     RemoveHooks(engine_);
     SaveSettings();
     WindowedApplication::Shutdown();
@@ -211,7 +216,7 @@ void HotkeyApplication::Shutdown() {
 void HotkeyApplication::SaveForSessionEnd() {
     if (HWND main = MainWindowHandle(); main != nullptr && ::IsWindow(main))
         SaveWindowPlacement(main, store_, Text(kSectionMainWindow));
-    hookWatchdog_.Stop();
+    engineWindow_.Stop();
     RemoveHooks(engine_);
     SaveSettings();
     store_.WriteString(Text(kSectionMainWindow), Text(kKeyHandle), WideString::Null());

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "engine/hotkey.h"
-#include "engine/win32/raw_input_watchdog.h"
+#include "engine/win32/engine_window.h"
 #include "shell/win32/instance.h"
 #include "shell/win32/main_dialog.h"
 #include "store/setting_value.h"
@@ -125,7 +125,8 @@ public:
     HotkeyTable& Hotkeys() { return table_; }
     BoundRadioSetting& HotKey2() { return hotKey2_; }
     BoundBoolSetting& Ru() { return ru_; }
-    // Copies "HotKey2" and "Ru" into the working copies the keyboard hook reads.
+    BoundRadioSetting& TypeMode() { return typeMode_; }
+    // Copies "HotKey2", "Ru" and "TypeMode" into the working copies the keyboard hook reads.
     void RefreshEngineOptions();
     // At logoff the system ends the process without the exit sequence: save what it would.
     void SaveForSessionEnd();
@@ -136,9 +137,10 @@ protected:
 private:
     MainDialog mainDialog_;
     EngineState engine_;
-    RawInputWatchdog hookWatchdog_;
+    EngineWindow engineWindow_;
     BoundRadioSetting hotKey2_;
     BoundBoolSetting ru_;
+    BoundRadioSetting typeMode_;
     HotkeyTable table_;
 };
 

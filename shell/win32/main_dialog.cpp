@@ -158,7 +158,7 @@ bool MainDialog::ExitSequence() {
 
 void MainDialog::RunSettings() {
     SettingsDialog dialog(SettingsDialogOptions{app_.HotKey2(), app_.Ru(), app_.Autostart(), app_.StartMinimize(),
-                                                app_.MinimizeToTray(), app_.Hotkeys()});
+                                                app_.MinimizeToTray(), app_.TypeMode(), app_.Hotkeys()});
     if (dialog.RunModal(IDD_SETTINGS, Window()) == IDOK) {
         app_.ApplyAutostartOption();
         app_.RefreshEngineOptions();

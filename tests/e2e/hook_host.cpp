@@ -11,7 +11,7 @@
 #include <string>
 
 #include "engine/win32/hooks.h"
-#include "engine/win32/raw_input_watchdog.h"
+#include "engine/win32/engine_window.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     int argc = 0;
@@ -32,8 +32,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     state.engineActive = true;
     state.modifierMode = alt ? 1 : 0;
     if (!InstallHooks(state, table, instance)) return 4;
-    RawInputWatchdog watchdog;
-    if (watch && !watchdog.Start(state, table, instance)) return 5;
+    EngineWindow engineWindow;
+    if (watch && !engineWindow.Start(state, table, instance)) return 5;
     HANDLE ready = CreateFileW(argv[1], GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
     CloseHandle(ready);
@@ -49,7 +49,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    watchdog.Stop();
+    engineWindow.Stop();
     RemoveHooks(state);
     LocalFree(argv);
     return 0;

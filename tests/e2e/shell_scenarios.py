@@ -2,12 +2,13 @@
 what lands in the registry."""
 import glob
 import os
+import re
 import subprocess
 import time
 
-from engine_scenarios import (check_alt_mode, check_win_chords_leave_nothing_behind, check_win_release_masked,
-                              focus_edit, start_target)
-from harness import Failure, check, click, find_window, key, screenshot, wait_for, window_geometry
+from engine_scenarios import (check_alt_mode, check_keys_paired, check_win_chords_leave_nothing_behind,
+                              check_win_release_masked, focus_edit, start_target)
+from harness import Failure, check, click, find_window, key, screenshot, wait_for, window_geometry, winpath
 
 ROOT = r"HKCU\Software\Brannock\Vellory"
 CAPTION = "Vellory"
@@ -99,7 +100,7 @@ def worked_example(reg):
             "CloseMinimize": "0", "ConfirmExit": "1"}
     for name, value in want.items():
         check(common.get(name) == ("REG_SZ", value), f"Options\\Common\\{name}: {common.get(name)}")
-    check("HotKey2" not in common and "Ru" not in common, f"defaults must leave no value: {common}")
+    check(not {"HotKey2", "Ru", "TypeMode"} & set(common), f"defaults must leave no value: {common}")
     main = reg.get("Options\\Windows\\Main", {})
     check("plmnt" in main and main["plmnt"][0] == "REG_SZ", f"plmnt: {main}")
     check("topmost" not in main and "Handle" not in main, f"Options\\Windows\\Main: {main}")
@@ -456,6 +457,111 @@ def scenario_settings_change_modifier_and_text(wine):
     check("Bye!" in (wine.reg_query(ROOT + r"\Profiles\Default\items") or ""), "edited text lost at exit")
 
 
+
+
+def stored_items(wine):
+    """The profile's items as (key, mark, text), read back from an export of the registry."""
+    out = os.path.join(wine.work, "items_out.reg")
+    wine.run("reg", "export", ROOT + r"\Profiles\Default\items", winpath(out), "/y")
+    text = open(out, "rb").read().decode("utf-16")
+    data = text.split('"data"="', 1)[1].rsplit('"', 1)[0]
+    data = re.sub(r"\\(.)", lambda m: {"r": "\r", "n": "\n", "0": "\0"}.get(m.group(1), m.group(1)), data)
+    items = []
+    for token in filter(None, data.split("\x02")):
+        head, body = token.split("\x01", 1)
+        items.append((head[0], head[1:], body))
+    return items
+
+
+def edit_item(wine, button, key_chord=None, text=None, shot=None):
+    """Opens the item dialog with a button of the hotkey page, sets the key and the text."""
+    click_control(wine, button, SETTINGS)
+    wait_for(lambda: window_up(wine, TEXT_EDIT), 15, "the item dialog")
+    time.sleep(0.3)
+    if key_chord:
+        click_control(wine, 1018, TEXT_EDIT)  # the key field
+        key(key_chord)
+    if text is not None:
+        click_control(wine, 1011, TEXT_EDIT)
+        key("ctrl+a")
+        for n, line in enumerate(text.split("\n")):
+            if n:
+                key("Return")
+            subprocess.run(["xdotool", "type", "--delay", "50", line], capture_output=True)
+    if shot:
+        screenshot(shots(wine), shot)
+    click_control(wine, 1, TEXT_EDIT)  # OK
+
+
+def select_row(wine, row):
+    left, top, _, _ = control_rect(wine, SETTINGS, 1009)
+    click(left + 30, top + 27)  # the first row in view, then from the top by keys
+    key("Home")
+    for _ in range(row):
+        key("Down")
+
+
+def scenario_own_chords_and_multiline_texts(wine):
+    proc = restart_with(wine)
+    log = start_target(wine, "shell_chords")
+    open_settings(wine)
+    # A new chord with a two-line text; the same chord again is refused and nothing is lost.
+    edit_item(wine, 1013, "shift+b", "Line one\nLine two", shot="item_dialog")
+    wait_for(lambda: not window_up(wine, TEXT_EDIT), 15, "the item dialog to close")
+    edit_item(wine, 1013, "shift+b", "dup")
+    wait_for(lambda: message_box_up(wine), 15, "the duplicate refused")
+    screenshot(shots(wine), "duplicate_refused")
+    click_control(wine, 1)  # OK of the message box, above the main window
+    wait_for(lambda: not message_box_up(wine), 15, "the message to go")
+    close_dialog(wine, TEXT_EDIT, 2)
+    # The first row ("1") gets the key F7; the second ("2") is deleted after the question.
+    select_row(wine, 0)
+    edit_item(wine, 1014, "F7")
+    wait_for(lambda: not window_up(wine, TEXT_EDIT), 15, "the item dialog to close")
+    select_row(wine, 1)
+    screenshot(shots(wine), "settings_hotkeys_buttons")
+    click_control(wine, 1015, SETTINGS)
+    wait_for(lambda: message_box_up(wine), 15, "the question Удалить комбинацию")
+    click_control(wine, 6)  # "Да"
+    wait_for(lambda: not message_box_up(wine), 15, "the question to go")
+    close_dialog(wine, SETTINGS, 1)
+
+    focus_edit(log, 2)
+    mark = type_check(log, "super+shift+b", "Line one\rLine two")
+    check(log.has("edit2 lines 2", mark), "the two-line text must arrive as two lines")
+    type_check(log, "super+F7", "Привет!")
+    for chord, old in (("super+1", "Привет!"), ("super+2", "@")):
+        mark = len(log.lines())
+        key(chord)
+        wait_for(lambda: log.has("edit2 up 5B", mark), what=f"{chord} to pass")
+        check(old not in log.chars(2, mark), f"{chord} still typed after its change or deletion")
+    exit_vellory(wine, proc)
+    items = stored_items(wine)
+    check(items[0][:2] == ("\x76", "") and ("B", "s", "Line one\r\nLine two") in items, f"stored items: {items}")
+    check(("2", "", "@") not in items and len(items) == 30, f"deleted item still stored: {items}")
+
+
+def scenario_typing_by_keystrokes(wine):
+    proc = restart_with(wine)
+    log = start_target(wine, "shell_keystrokes")
+    open_settings(wine)
+    left, top, _, _ = control_rect(wine, SETTINGS, 1002)
+    click(left + 120, top + 10)  # the tab "Общие"
+    wait_for(lambda: control_rect(wine, SETTINGS, 1017), 10, "the general page")
+    click_control(wine, 1017, SETTINGS)  # "нажатиями клавиш"
+    time.sleep(0.3)
+    screenshot(shots(wine), "settings_general_typing")
+    close_dialog(wine, SETTINGS, 1)
+    focus_edit(log, 2)
+    mark = type_check(log, "super+1", "Привет!")
+    wait_for(lambda: log.has("edit2 up 5B", mark), what="the Win release")
+    lines = log.lines()[mark:]
+    check(lines.index("edit2 up 5B") < lines.index("edit2 char 041F"), f"typed while Win was down: {lines}")
+    check_keys_paired(lines)
+    exit_vellory(wine, proc)
+    check(registry(wine)["Options\\Common"].get("TypeMode") == ("REG_SZ", "1"), "TypeMode 1 must be stored")
+
+
 SCENARIOS = [
     scenario_first_run_types_and_exits,
     scenario_second_start_is_refused,
@@ -469,4 +575,6 @@ SCENARIOS = [
     scenario_start_minimised,
     scenario_working_set_stays_small,
     scenario_settings_change_modifier_and_text,
+    scenario_own_chords_and_multiline_texts,
+    scenario_typing_by_keystrokes,
 ]

@@ -1,6 +1,7 @@
 // A typing target for the end-to-end scenarios: two edit controls that log every WM_CHAR,
 // WM_KEYDOWN and WM_KEYUP they receive to a file, one line each, flushed at once. Its menu bar
-// logs "menu" whenever a key (Alt+letter, a lone Alt release) enters the menu loop.
+// logs "menu" whenever a key (Alt+letter, a lone Alt release) enters the menu loop. Edit 2
+// takes several lines and logs "edit2 lines N" after each character.
 // Wine raises no focus event when focus moves between programs, so the target raises one
 // itself on WM_SETFOCUS, as an accessible application does.
 // Usage: typing_target.exe <log file> [--raise-focus <object id>]
@@ -48,7 +49,13 @@ LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wparam, LPARAM lpara
         default:
             break;
     }
-    return CallWindowProcW(g_editProc, window, message, wparam, lparam);
+    const LRESULT result = CallWindowProcW(g_editProc, window, message, wparam, lparam);
+    if (message == WM_CHAR && (GetWindowLongW(window, GWL_STYLE) & ES_MULTILINE)) {
+        std::snprintf(line, sizeof line, "edit%d lines %d\n", which,
+                      static_cast<int>(SendMessageW(window, EM_GETLINECOUNT, 0, 0)));
+        Log(line);
+    }
+    return result;
 }
 
 LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -88,7 +95,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     HWND main = CreateWindowExW(0, wc.lpszClassName, L"Typing target", WS_POPUP | WS_VISIBLE | WS_BORDER, 0,
                                 40 - menuHeight, 400, 150 + menuHeight, nullptr, bar, instance, nullptr);
     for (int i = 0; i < 2; ++i) {
-        g_edits[i] = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 20,
+        // Edit 2 takes several lines, and logs their count after each character.
+        const DWORD lines = i == 1 ? ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL : 0;
+        g_edits[i] = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL | lines, 20,
                                      20 + i * 50, 360, 30, main, reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + i)),
                                      instance, nullptr);
         g_editProc = reinterpret_cast<WNDPROC>(

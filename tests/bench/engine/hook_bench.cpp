@@ -21,6 +21,8 @@ struct QuietPlatform final : KeyPlatform {
         return true;
     }
     void injectKey(std::uint32_t, bool) override {}
+    void injectUnit(char16_t) override {}
+    void scheduleTyping() override {}
     HookResult passOn(const KeyEvent&) override { return 0; }
 };
 

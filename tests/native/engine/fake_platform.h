@@ -32,6 +32,8 @@ public:
     void injectKey(std::uint32_t vk, bool release) override {
         calls.push_back("inject " + std::to_string(vk) + (release ? " up" : " down"));
     }
+    void injectUnit(char16_t unit) override { calls.push_back("unit " + std::to_string(unit)); }
+    void scheduleTyping() override { calls.push_back("schedule"); }
     HookResult passOn(const KeyEvent& e) override {
         calls.push_back("pass " + std::to_string(e.virtualKey ? *e.virtualKey : 9999));
         return nextResult;

@@ -171,6 +171,50 @@ TEST_F(Engine, OwnInjectedKeysAndRefusedPostsGoThrough) {
     EXPECT_FALSE(state.maskWinRelease);
 }
 
+TEST_F(Engine, LineBreaksAreTypedOnceAndKeystrokesWaitForTheModifierRelease) {
+    table.Append('1', kModifierNone, u"a\r\nb\nc\rd");
+    Hold({kVkLeftWin});
+    Send('1');
+    EXPECT_EQ(platform.posted, u"a\rb\rc\rd");
+    Send(kVkLeftWin, kMsgKeyUp);
+
+    state.typeMode = kTypeByKeystrokes;
+    TakeCalls();
+    EXPECT_EQ(Send('1'), 1);
+    EXPECT_EQ(Send('1', kMsgKeyUp), 1);
+    EXPECT_TRUE(TakeCalls().empty()) << "nothing typed while Win is down";
+    Hold({});
+    Send(kVkLeftWin, kMsgKeyUp);
+    EXPECT_EQ(TakeCalls(), (Calls{"inject 160 down", "pass 91", "inject 160 up", "schedule"}));
+    TypePendingTexts(state, table, platform);
+    const Calls enter{"inject 13 down", "inject 13 up"};
+    Calls typed{"unit 97"};
+    for (char16_t unit : {u'b', u'c', u'd'}) {
+        typed.insert(typed.end(), enter.begin(), enter.end());
+        typed.push_back("unit " + std::to_string(unit));
+    }
+    EXPECT_EQ(TakeCalls(), typed);
+    TypePendingTexts(state, table, platform);
+    EXPECT_TRUE(TakeCalls().empty()) << "typed once";
+}
+
+TEST(HotkeyTable, FindChordNamesTheItemANewChordWouldDuplicate) {
+    HotkeyTable table;
+    table.Append('1', kModifierNone, u"a");
+    table.Append('1', kModifierShift, u"b");
+    table.Append('2', 99, u"c");  // counts as no extra modifier
+    EXPECT_EQ(table.FindChord('1', kModifierShift), 1);
+    EXPECT_EQ(table.FindChord('2', kModifierNone), 2);
+    EXPECT_EQ(table.FindChord('1', kModifierCtrl), -1);
+    EXPECT_EQ(table.FindChord('1', kModifierNone, 0), -1) << "an item does not duplicate itself";
+    table.SetChord(0, '3', kModifierCtrl);
+    EXPECT_EQ(table.FindChord('3', kModifierCtrl), 0);
+    table.Remove(0);
+    EXPECT_EQ(table.Count(), 2u);
+    EXPECT_EQ(table.FirstFor('3', 2), -1);
+    EXPECT_EQ(table.FirstFor('1', 1), 0);
+}
+
 TEST(HookWatchdog, ReinstallsOnlyWhenTheHookMissedTheLatestRawEvent) {
     struct Case { std::uint32_t firstRaw, laterRaw, hookSaw; bool lost; };
     const Case cases[] = {
@@ -325,6 +369,8 @@ TEST_F(Engine, TheDecisionAllocatesNothing) {
         std::uint16_t layoutLanguageOf(WindowId) override { return kRussianLanguage; }
         bool postChar(WindowId, char16_t) override { return true; }
         void injectKey(std::uint32_t, bool) override {}
+        void injectUnit(char16_t) override {}
+        void scheduleTyping() override {}
         HookResult passOn(const KeyEvent&) override { return 0; }
     } quiet;
     g_allocations = 0;

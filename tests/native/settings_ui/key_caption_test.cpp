@@ -31,6 +31,13 @@ TEST(KeyCaption, PrefixByModifierThenTheKeyAsOneUnit) {
     }
 }
 
+TEST(KeyCaption, WindowsKeyNamesExceptForLettersAndDigits) {
+    EXPECT_EQ(std::u16string(KeyCaption(0x71, 17, u"F2").View()), u"Control + F2");
+    EXPECT_EQ(std::u16string(KeyCaption(0x31, 16, u"Numpad 1").View()), u"Shift + 1");
+    EXPECT_EQ(std::u16string(KeyCaption(0x41, 0, u"a").View()), u"A");
+    EXPECT_EQ(std::u16string(ListedText(u"a\r\nb\nc\rd\r").View()), u"a⏎b⏎c⏎d⏎");
+}
+
 TEST(KeyCaption, KeyCodeZeroStillAddsOneUnit) {
     const WideString caption = KeyCaption(0, 17);
     ASSERT_EQ(caption.Length(), 11u);

@@ -146,6 +146,7 @@ struct Application {
     BoundBoolSetting autostart{true};
     BoundIntSetting startMinimize{2};
     BoundBoolSetting minimizeToTray{true};
+    BoundRadioSetting typeMode{0};
     HotkeyTable table;
 
     Application() {
@@ -154,7 +155,7 @@ struct Application {
         table.Append(0x41, kModifierCtrl, WideString(u"abc"));
         table.Append(0xBA, kModifierNone, WideString(u"x"));
     }
-    SettingsDialogOptions Options() { return {hotKey2, ru, autostart, startMinimize, minimizeToTray, table}; }
+    SettingsDialogOptions Options() { return {hotKey2, ru, autostart, startMinimize, minimizeToTray, typeMode, table}; }
 };
 
 // The dialog stays hidden: hiding a shown top-level window costs Wine a 2 s wait without a
@@ -213,9 +214,10 @@ TEST_F(OpenDialog, OpensOnTheHotkeyPageWithTheValuesShown) {
     EXPECT_EQ(GetWindow(GetDlgItem(Dialog(), IDOK), GW_HWNDNEXT), GetDlgItem(Dialog(), IDCANCEL));
     EXPECT_EQ(GetWindow(GetDlgItem(Dialog(), IDOK), GW_HWNDLAST), dialog.Tabs());
 
-    ASSERT_EQ(dialog.Bindings().Count(), 5u);
-    const ControlBinding* order[] = {&app.hotKey2, &app.ru, &app.autostart, &app.startMinimize, &app.minimizeToTray};
-    for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(dialog.Bindings().At(i), order[i]) << i;
+    ASSERT_EQ(dialog.Bindings().Count(), 6u);
+    const ControlBinding* order[] = {&app.hotKey2,       &app.ru,             &app.autostart,
+                                     &app.startMinimize, &app.minimizeToTray, &app.typeMode};
+    for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(dialog.Bindings().At(i), order[i]) << i;
     EXPECT_EQ(Check(Hotkeys(), IDC_MODIFIER_WIN), BST_CHECKED);
     EXPECT_EQ(Check(Hotkeys(), IDC_MODIFIER_ALT), BST_UNCHECKED);
     EXPECT_EQ(Check(Hotkeys(), IDC_RUSSIAN_ONLY), BST_UNCHECKED);
@@ -324,7 +326,7 @@ TEST_F(OpenDialog, TheHotkeyListShowsTheTableInOrderWithNothingSelected) {
         EXPECT_EQ(column.cx, columns[i].second);
     }
     const wchar_t* rows[][2] = {
-        {L"1", L"Привет!"}, {L"Shift + 1", L"Пока"}, {L"Control + A", L"abc"}, {L"\u00BA", L"x"}};
+        {L"1", L"Привет!"}, {L"Shift + 1", L"Пока"}, {L"Control + A", L"abc"}, {L";", L"x"}};  // a key without a character: its Windows name
     ASSERT_EQ(SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0), 4);
     for (int row = 0; row < 4; ++row) {
         EXPECT_EQ(ListText(List(), row, 0), rows[row][0]) << row;
@@ -502,6 +504,7 @@ TEST(TextEditDialog, ReturnsTheTextOnlyOnOk) {
         SCOPED_TRACE(c.name);
         TextEditDialog editor;
         editor.SetText(WideString(u"Привет!"));
+        editor.SetChord('1', kModifierNone);
         Answer answer(L"Строка", [&](HWND window) {
             EXPECT_EQ(GetFocus(), GetDlgItem(window, IDOK));
             EXPECT_EQ(TextOf(GetDlgItem(window, IDC_TEXT_EDIT)), L"Привет!");

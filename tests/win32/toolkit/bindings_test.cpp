@@ -212,7 +212,10 @@ protected:
         ASSERT_NE(host.CreateModeless(IDD_TEXT_EDIT, nullptr), nullptr);
         ShowWindow(host.Window(), SW_SHOW);
         SetFocus(GetDlgItem(host.Window(), IDCANCEL));
-        edit = GetDlgItem(host.Window(), IDC_TEXT_EDIT);
+        // A one-line edit, which reports program changes too; the dialog's own is multi-line.
+        DestroyWindow(GetDlgItem(host.Window(), IDC_TEXT_EDIT));
+        edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 10, 10,
+                               300, 24, host.Window(), reinterpret_cast<HMENU>(IDC_TEXT_EDIT), nullptr, nullptr);
         Bind(host, text, host.Window(), IDC_TEXT_EDIT);
         host.bindings.RememberAndAttach(host.Window());
     }

@@ -1,10 +1,10 @@
-#include "engine/win32/raw_input_watchdog.h"
+#include "engine/win32/engine_window.h"
 
 #include "engine/win32/hooks.h"
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"VelloryHookWatchdog";
+constexpr wchar_t kClassName[] = L"VelloryEngine";
 constexpr UINT_PTR kCheckTimer = 1;
 // Well under what a user notices, well over the time a live hook takes to see the event.
 constexpr UINT kCheckDelayMs = 500;
@@ -23,7 +23,7 @@ RAWINPUTDEVICE KeyboardDevice(DWORD flags, HWND target) {
 
 }  // namespace
 
-bool RawInputWatchdog::Start(EngineState& state, const HotkeyTable& table, HINSTANCE instance) {
+bool EngineWindow::Start(EngineState& state, const HotkeyTable& table, HINSTANCE instance) {
     if (window_) return false;
     state_ = &state;
     table_ = &table;
@@ -36,43 +36,51 @@ bool RawInputWatchdog::Start(EngineState& state, const HotkeyTable& table, HINST
     window_.Reset(::CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr));
     if (!window_) return false;
     ::SetWindowLongPtrW(window_.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    state.engineWindow = window_.Get();
     // INPUTSINK: raw input arrives while other programs have the focus, as the hook does.
     const RAWINPUTDEVICE device = KeyboardDevice(RIDEV_INPUTSINK, window_.Get());
-    registered_ = ::RegisterRawInputDevices(&device, 1, sizeof device) != FALSE;
-    if (!registered_) window_.Reset();
-    return registered_;
+    rawInput_ = ::RegisterRawInputDevices(&device, 1, sizeof device) != FALSE;
+    return rawInput_;
 }
 
-void RawInputWatchdog::Stop() {
-    if (registered_) {
+void EngineWindow::Stop() {
+    if (rawInput_) {
         const RAWINPUTDEVICE device = KeyboardDevice(RIDEV_REMOVE, nullptr);
         ::RegisterRawInputDevices(&device, 1, sizeof device);
-        registered_ = false;
+        rawInput_ = false;
     }
+    if (state_ != nullptr) state_->engineWindow = nullptr;
     window_.Reset();
 }
 
-void RawInputWatchdog::OnRawInput() {
+void EngineWindow::OnRawInput() {
     // The message's time is the input event's own time stamp, the one the hook records.
     if (watchdog_.OnRawKey(static_cast<std::uint32_t>(::GetMessageTime())))
         ::SetTimer(window_.Get(), kCheckTimer, kCheckDelayMs, nullptr);
 }
 
-void RawInputWatchdog::OnCheck() {
+void EngineWindow::OnCheck() {
     ::KillTimer(window_.Get(), kCheckTimer);
-    if (!watchdog_.HookLost(state_->lastEventTime)) return;
-    ReinstallHooks(*state_, *table_, instance_);
-    ++reinstalls_;
+    if (watchdog_.HookLost(state_->lastEventTime)) ReinstallHooks(*state_, *table_, instance_);
 }
 
-LRESULT CALLBACK RawInputWatchdog::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto* self = reinterpret_cast<RawInputWatchdog*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self != nullptr && message == WM_INPUT) {
-        self->OnRawInput();
-    } else if (self != nullptr && message == WM_TIMER && wparam == kCheckTimer) {
-        self->OnCheck();
-        return 0;
+LRESULT CALLBACK EngineWindow::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* self = reinterpret_cast<EngineWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) return ::DefWindowProcW(window, message, wparam, lparam);
+    switch (message) {
+        case WM_INPUT:
+            self->OnRawInput();
+            break;  // the default procedure frees the raw input data
+        case WM_TIMER:
+            if (wparam == kCheckTimer) self->OnCheck();
+            return 0;
+        case kTypePendingMessage: {
+            WindowsKeyPlatform platform(*self->state_);
+            TypePendingTexts(*self->state_, *self->table_, platform);
+            return 0;
+        }
+        default:
+            break;
     }
-    // WM_INPUT must reach the default procedure, which frees the raw input data.
     return ::DefWindowProcW(window, message, wparam, lparam);
 }
