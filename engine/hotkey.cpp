@@ -71,11 +71,15 @@ std::uint32_t WinMaskKey(KeyPlatform& platform) {
 
 bool IsAltKey(std::uint8_t key) { return key == kVkLeftAlt || key == kVkRightAlt || key == kVkAlt; }
 bool IsMainModifierKey(std::uint8_t key, const EngineState& state) {
-    return state.modifierMode != 0 ? IsAltKey(key) : key == kVkLeftWin;
+    return state.modifierMode != kModifierModeWin ? IsAltKey(key) : key == kVkLeftWin;
 }
 
-std::uint32_t MainModifier(const EngineState& state) { return state.modifierMode != 0 ? kVkAlt : kVkLeftWin; }
-std::uint32_t OtherModifier(const EngineState& state) { return state.modifierMode != 0 ? kVkLeftWin : kVkAlt; }
+std::uint32_t MainModifier(const EngineState& state) {
+    return state.modifierMode != kModifierModeWin ? kVkAlt : kVkLeftWin;
+}
+std::uint32_t OtherModifier(const EngineState& state) {
+    return state.modifierMode != kModifierModeWin ? kVkLeftWin : kVkAlt;
+}
 
 // Types the text of the chord's item into the focus window. False when the key-down must go
 // through instead: no item for the chord, no live target, a foreign layout, nothing typed.
@@ -107,8 +111,9 @@ bool TypeHotkey(std::uint8_t key, EngineState& state, const HotkeyTable& table, 
         while (*text != 0) platform.postChar(target, TakeTypedUnit(text));
     }
 
-    if (state.modifierMode == 0) state.maskWinRelease = true;
-    if (state.modifierMode == 1) state.maskAltRelease = true;
+    // Another mode, only ever hand-edited, swallows without masking.
+    if (state.modifierMode == kModifierModeWin) state.maskWinRelease = true;
+    if (state.modifierMode == kModifierModeAlt) state.maskAltRelease = true;
     return true;
 }
 

@@ -14,6 +14,10 @@ using HookResult = std::intptr_t;
 
 enum : std::int32_t { kModifierNone = 0, kModifierShift = 16, kModifierCtrl = 17 };
 
+// The main modifier ("HotKey2"): the left Win key, or Alt for any other value; 1 is what the
+// settings store for Alt, and only a hand-edited value gives another.
+enum : std::int32_t { kModifierModeWin = 0, kModifierModeAlt = 1 };
+
 enum : std::uint32_t {
     kVkShift = 16,
     kVkControl = 17,

@@ -3,8 +3,9 @@
 // the store's base path, Software\Brannock\Vellory\ once the tokens are set.
 #include <cstdint>
 
-inline constexpr char16_t kFirmName[] = u"Brannock";
-inline constexpr char16_t kApplicationName[] = u"Vellory";
+#include "engine/hotkey.h"
+#include "toolkit/product.h"
+
 inline constexpr char16_t kFirmToken[] = u"*firm*";
 inline constexpr char16_t kApplicationToken[] = u"*app*";
 inline constexpr char16_t kProfileToken[] = u"*prof*";
@@ -36,27 +37,27 @@ inline constexpr char16_t kKeyProfile[] = u"Profile";
 inline constexpr char16_t kKeyItemsData[] = u"data";
 inline constexpr char16_t kDefaultProfile[] = u"Default";
 
-// Initial values. "HotKey2" and "Ru" also have a default, at which their value is deleted
+// "HotKey2" values (the modifier mode) and "StartMinimize" values.
+inline constexpr std::int32_t kHotKey2LeftWin = kModifierModeWin;
+inline constexpr std::int32_t kHotKey2Alt = kModifierModeAlt;
+inline constexpr std::int32_t kStartMinimizeShown = 0;
+inline constexpr std::int32_t kStartMinimizeMinimized = 1;
+inline constexpr std::int32_t kStartMinimizeAsPlaced = 2;
+
+// Initial values. "HotKey2", "Ru" and "TypeMode" also have a default, at which their value is deleted
 // instead of written; the other options are always written.
-inline constexpr std::int32_t kInitialHotKey2 = 0;
-inline constexpr std::int32_t kDefaultHotKey2 = 0;
+inline constexpr std::int32_t kInitialHotKey2 = kHotKey2LeftWin;
+inline constexpr std::int32_t kDefaultHotKey2 = kHotKey2LeftWin;
 inline constexpr bool kInitialRu = false;
 inline constexpr bool kDefaultRu = false;
-// How texts are typed: 0 posted characters, 1 keystrokes; stored only when not 0.
-inline constexpr std::int32_t kInitialTypeMode = 0;
-inline constexpr std::int32_t kDefaultTypeMode = 0;
+// How texts are typed: posted characters, or keystrokes for programs that ignore them.
+inline constexpr std::int32_t kInitialTypeMode = kTypeByMessages;
+inline constexpr std::int32_t kDefaultTypeMode = kTypeByMessages;
 inline constexpr bool kInitialMinimizeToTray = true;
 inline constexpr bool kInitialHideInTray = false;
 inline constexpr bool kInitialKeepInTray = true;
-inline constexpr std::int32_t kInitialStartMinimize = 2;
+inline constexpr std::int32_t kInitialStartMinimize = kStartMinimizeAsPlaced;
 inline constexpr bool kInitialCloseMinimize = false;
 inline constexpr bool kInitialConfirmExit = true;
 // Not stored: follows the shortcut in the Startup folder.
 inline constexpr bool kInitialAutostart = true;
-
-// "HotKey2" values (the modifier mode) and "StartMinimize" values.
-inline constexpr std::int32_t kHotKey2LeftWin = 0;
-inline constexpr std::int32_t kHotKey2Alt = 1;
-inline constexpr std::int32_t kStartMinimizeShown = 0;
-inline constexpr std::int32_t kStartMinimizeMinimized = 1;
-inline constexpr std::int32_t kStartMinimizeAsPlaced = 2;

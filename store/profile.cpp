@@ -14,8 +14,6 @@ bool IsProfileName(const WideString& name) {
     return !name.IsNull() && !name.IsEmpty() && name.View().find(u'\\') == std::u16string_view::npos;
 }
 
-// Units that cannot stand in the stored text: the two format marks, and zero, which would
-// end the stored string and lose every item after it.
 bool IsFormatUnit(char16_t unit) { return unit == u'\0' || unit == kItemsSeparator || unit == kItemsTerminator; }
 
 struct DefaultText {
@@ -33,6 +31,13 @@ constexpr DefaultText kDefaultTexts[] = {
 };
 
 }  // namespace
+
+WideString StorableItemText(std::u16string_view text) {
+    WideString kept(u"");
+    for (const char16_t unit : text)
+        if (!IsFormatUnit(unit)) kept.Append(unit);
+    return kept;
+}
 
 WideString ProfileSection(const WideString& profileName) {
     WideString section(u"Profiles\\");
@@ -63,8 +68,7 @@ WideString BuildItemsText(const HotkeyTable& table) {
         text.Append(static_cast<char16_t>(item.keyCode));
         if (mark != 0) text.Append(mark);
         text.Append(kItemsSeparator);
-        for (char16_t unit : item.text.View())
-            if (!IsFormatUnit(unit)) text.Append(unit);
+        text.Append(StorableItemText(item.text.View()));
         text.Append(kItemsTerminator);
     }
     return text;

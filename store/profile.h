@@ -11,6 +11,10 @@
 inline constexpr char16_t kItemsSeparator = u'\u0001';
 inline constexpr char16_t kItemsTerminator = u'\u0002';
 
+// The text without the units an item's text cannot be stored with: the two format marks, and
+// zero, which would end the stored string and lose every item after it.
+WideString StorableItemText(std::u16string_view text);
+
 // Reads "Profiles"/"Profile" (falling back to "Default") and sets the "*prof*" token.
 WideString ChooseProfile(SettingsStore& store);
 // "Profiles\" + name: the profile's own key.

@@ -5,6 +5,7 @@
 #include "settings_ui/win32/text_edit_dialog.h"
 #include "store/catalogue.h"
 #include "toolkit/win32/handles.h"
+#include "toolkit/win32/text.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ constexpr DWORD kListStyles = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT;
 static_assert(kListStyles == 0x21);
 
 // The list view takes its texts through non-const pointers but only reads them.
-wchar_t* ListText(const WideString& text) { return const_cast<wchar_t*>(text.IsNull() ? L"" : W(text.Data())); }
+wchar_t* ListText(const WideString& text) { return const_cast<wchar_t*>(W(text)); }
 
 void InsertColumn(HWND list, int index, const wchar_t* title, int width) {
     LVCOLUMNW column{};

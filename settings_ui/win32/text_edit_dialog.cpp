@@ -6,7 +6,7 @@
 #include "settings_ui/key_caption.h"
 #include "store/catalogue.h"
 #include "store/profile.h"
-#include "toolkit/win32/window_text.h"
+#include "toolkit/win32/text.h"
 
 namespace {
 
@@ -19,14 +19,6 @@ void Say(HWND owner, const WideString& text) {
 }
 
 }  // namespace
-
-WideString StorableHotkeyText(std::u16string_view text) {
-    WideString kept(u"");
-    for (const char16_t unit : text) {
-        if (unit != u'\0' && unit != kItemsSeparator && unit != kItemsTerminator) kept.Append(unit);
-    }
-    return kept;
-}
 
 WideString ChordCaption(std::uint16_t keyCode, std::int32_t extraModifier) {
     LONG scan = static_cast<LONG>(::MapVirtualKeyW(keyCode, MAPVK_VK_TO_VSC));
@@ -48,7 +40,7 @@ WideString ChordCaption(std::uint16_t keyCode, std::int32_t extraModifier) {
 
 INT_PTR TextEditDialog::OnInitDialog() {
     HWND window = Window();
-    ::SetDlgItemTextW(window, IDC_TEXT_EDIT, text_.IsNull() ? L"" : W(text_));
+    ::SetDlgItemTextW(window, IDC_TEXT_EDIT, W(text_));
     ::SetDlgItemTextW(window, IDC_ITEM_MODIFIER, modifierMode_ != 0 ? L"Кнопка [Alt] +" : L"Левая кнопка [Win] +");
     HWND key = ::GetDlgItem(window, IDC_ITEM_KEY);
     ::SendMessageW(key, HKM_SETRULES, kRefusedCombinations, 0);
@@ -90,7 +82,7 @@ INT_PTR TextEditDialog::OnCommand(WPARAM wparam, LPARAM lparam) {
         WideString typed;
         FillFromWindowText(typed, ::GetDlgItem(Window(), IDC_TEXT_EDIT));
         // An emptied edit, or one holding only delimiters, keeps the text the dialog was given.
-        WideString kept = StorableHotkeyText(typed.View());
+        WideString kept = StorableItemText(typed.View());
         if (!kept.IsEmpty()) text_ = kept;
     }
     return DialogEntity::OnCommand(wparam, lparam);

@@ -47,9 +47,5 @@ private:
     std::int32_t self_ = -1;
 };
 
-// The edit's text without the units a hotkey text cannot hold: U+0001 and U+0002 delimit the
-// items in the stored profile, and NUL would cut the text short.
-WideString StorableHotkeyText(std::u16string_view text);
-
 // The caption of a chord, as the hotkey list shows it, with the key's Windows name.
 WideString ChordCaption(std::uint16_t keyCode, std::int32_t extraModifier);

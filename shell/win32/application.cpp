@@ -3,12 +3,14 @@
 #include <commctrl.h>
 
 #include "engine/win32/hooks.h"
+#include "resources/resource.h"
 #include "shell/win32/autostart.h"
 #include "shell/win32/tray.h"
 #include "store/catalogue.h"
 #include "store/profile.h"
 #include "store/win32/window_placement.h"
 #include "toolkit/win32/handles.h"
+#include "toolkit/win32/text.h"
 
 namespace {
 
@@ -93,11 +95,11 @@ bool WindowedApplication::ShowMainWindow() {
     CreateMainWindow();
     HWND main = MainWindowHandle();
     if (main != nullptr) {
-        if (startMinimize_.Get() == 1) {
+        if (startMinimize_.Get() == kStartMinimizeMinimized) {
             ::SetProcessWorkingSetSize(::GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
             if (::SendMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0) != 0) ::ShowWindow(main, SW_MINIMIZE);
             ::SendMessageW(main, WM_ACTIVATEAPP, 0, 0);
-        } else if (startMinimize_.Get() == 0) {
+        } else if (startMinimize_.Get() == kStartMinimizeShown) {
             ShowRestored(main);
             ::SetForegroundWindow(main);
         }
@@ -109,7 +111,7 @@ bool WindowedApplication::ShowMainWindow() {
 }
 
 void WindowedApplication::Shutdown() {
-    if (HWND main = MainWindowHandle(); main != nullptr && ::IsWindow(main)) ::EndDialog(main, 2);
+    if (HWND main = MainWindowHandle(); main != nullptr && ::IsWindow(main)) ::EndDialog(main, IDCANCEL);
     store_.WriteString(Text(kSectionMainWindow), Text(kKeyHandle), WideString::Null());
     instanceGuard_.Release();
     Application::Shutdown();
@@ -180,6 +182,8 @@ HotkeyApplication::HotkeyApplication()
 
 HotkeyApplication::~HotkeyApplication() { RemoveHooks(engine_); }
 
+// Each layer registers its options before it calls the layer beneath, so the general list
+// holds them from the last layer to the first: the order in which they are loaded and saved.
 bool HotkeyApplication::Start() {
     general_.Register(&hotKey2_, Text(kKeyHotKey2));
     general_.Register(&ru_, Text(kKeyRu));
@@ -203,7 +207,7 @@ void HotkeyApplication::LoadSettings() { ProfileApplication::LoadSettings(); }
 void HotkeyApplication::SaveSettings() { ProfileApplication::SaveSettings(); }
 
 bool HotkeyApplication::CreateMainWindow() {
-    return mainDialog_.CreateModeless(101, nullptr) != nullptr;
+    return mainDialog_.CreateModeless(IDD_MAIN, nullptr) != nullptr;
 }
 
 void HotkeyApplication::Shutdown() {

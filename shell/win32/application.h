@@ -143,6 +143,3 @@ private:
     BoundRadioSetting typeMode_;
     HotkeyTable table_;
 };
-
-// The program's one application object.
-HotkeyApplication& TheApplication();

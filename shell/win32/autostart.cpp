@@ -6,6 +6,7 @@
 #include <string>
 
 #include "toolkit/win32/handles.h"
+#include "toolkit/win32/text.h"
 
 namespace {
 
@@ -13,26 +14,6 @@ namespace {
 constexpr GUID kClsidShellLink = {0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 constexpr GUID kIidShellLinkW = {0x000214F9, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 constexpr GUID kIidPersistFile = {0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-
-// Null reads as empty, so no call gets a null text pointer.
-const wchar_t* Text(const WideString& s) { return s.IsNull() ? L"" : W(s.Data()); }
-
-// The program's own file, however long its path: a cut path would give a shortcut to
-// nowhere. Null when the system cannot tell.
-WideString ProgramPath() {
-    std::u16string buffer(MAX_PATH, u'\0');
-    for (;;) {
-        const DWORD size = static_cast<DWORD>(buffer.size());
-        const DWORD length = ::GetModuleFileNameW(nullptr, W(buffer.data()), size);
-        if (length == 0) return WideString::Null();
-        if (length < size) {
-            buffer.resize(length);
-            return WideString(std::u16string_view(buffer));
-        }
-        if (size >= 32768) return WideString::Null();
-        buffer.resize(buffer.size() * 2);
-    }
-}
 
 }  // namespace
 
@@ -63,16 +44,16 @@ HRESULT CreateShortcut(const WideString& target, const WideString& shortcutPath,
     HRESULT result =
         ::CoCreateInstance(kClsidShellLink, nullptr, CLSCTX_INPROC_SERVER, kIidShellLinkW, link.PutVoid());
     if (FAILED(result)) return result;
-    link->SetPath(Text(target));
-    if (iconIndex != 0) link->SetIconLocation(Text(target), -iconIndex);
-    link->SetWorkingDirectory(Text(folder));
-    link->SetDescription(Text(description));
-    if (!arguments.IsNull()) link->SetArguments(Text(arguments));
+    link->SetPath(W(target));
+    if (iconIndex != 0) link->SetIconLocation(W(target), -iconIndex);
+    link->SetWorkingDirectory(W(folder));
+    link->SetDescription(W(description));
+    if (!arguments.IsNull()) link->SetArguments(W(arguments));
 
     ComPtr<IPersistFile> file;
     result = link->QueryInterface(kIidPersistFile, file.PutVoid());
     // Without the file interface nothing was written: report that rather than success.
-    if (SUCCEEDED(result)) result = file->Save(Text(shortcutPath), TRUE);
+    if (SUCCEEDED(result)) result = file->Save(W(shortcutPath), TRUE);
     return result;
 }
 
@@ -84,12 +65,12 @@ void ApplyAutostart(bool autostart, const WideString& appName) {
         const WideString program = ProgramPath();
         if (!program.IsNull()) CreateShortcut(program, shortcut, appName, 0);
     } else {
-        ::DeleteFileW(Text(shortcut));
+        ::DeleteFileW(W(shortcut));
     }
 }
 
 bool ReadAutostart(const WideString& appName) {
     WideString folder;
     if (!StartupFolder(folder)) return false;
-    return ::PathFileExistsW(Text(ShortcutPath(folder, appName))) == TRUE;
+    return ::PathFileExistsW(W(ShortcutPath(folder, appName))) == TRUE;
 }

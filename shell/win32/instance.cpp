@@ -2,6 +2,8 @@
 
 #include <cwchar>
 
+#include "toolkit/win32/text.h"
+
 namespace {
 
 const wchar_t* BaseName(const wchar_t* path) {
@@ -50,9 +52,7 @@ bool IsOtherInstanceWindow(HWND window, const wchar_t* caption) {
     wchar_t theirs[MAX_PATH] = {};
     DWORD size = MAX_PATH;
     if (!::QueryFullProcessImageNameW(process.Get(), 0, theirs, &size)) return false;
-    wchar_t ours[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, ours, MAX_PATH);
-    return ::CompareStringOrdinal(BaseName(theirs), -1, BaseName(ours), -1, TRUE) == CSTR_EQUAL;
+    return ::CompareStringOrdinal(BaseName(theirs), -1, BaseName(W(ProgramPath())), -1, TRUE) == CSTR_EQUAL;
 }
 
 HWND FindOtherInstanceWindow(const wchar_t* caption) {

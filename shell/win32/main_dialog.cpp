@@ -9,6 +9,7 @@
 #include "toolkit/win32/about_dialog.h"
 #include "toolkit/win32/handles.h"
 #include "toolkit/win32/owner_menu.h"
+#include "toolkit/win32/text.h"
 
 namespace {
 

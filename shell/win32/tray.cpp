@@ -4,12 +4,12 @@
 
 #include <cwchar>
 
+#include "toolkit/product.h"
 #include "toolkit/win32/handles.h"
+#include "toolkit/win32/text.h"
 #include "toolkit/win32/version.h"
 
 namespace {
-
-constexpr const wchar_t* kAppName = L"Vellory";
 
 NOTIFYICONDATAW Record(HWND window, UINT id) {
     NOTIFYICONDATAW data{};
@@ -23,12 +23,10 @@ NOTIFYICONDATAW Record(HWND window, UINT id) {
 }  // namespace
 
 void TrayTipText(wchar_t (&tip)[64]) {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const char16_t* version = QueryVersionString(reinterpret_cast<const char16_t*>(path), VersionKey::FileVersion);
+    const char16_t* version = QueryVersionString(ProgramPath().Data(), VersionKey::FileVersion);
     // wsprintfW (user32) rather than the C library's printf, which would grow the program.
     wchar_t text[1024];
-    ::wsprintfW(text, L"%s\n%s ver.", kAppName, reinterpret_cast<const wchar_t*>(version));
+    ::wsprintfW(text, L"%s\n%s ver.", W(kApplicationName), W(version));
     ::lstrcpynW(tip, text, 64);
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "toolkit/win32/handles.h"
+#include "toolkit/win32/text.h"
 
 namespace {
 

@@ -3,27 +3,20 @@
 #include <string_view>
 
 #include "resources/resource.h"
+#include "toolkit/product.h"
 #include "toolkit/wide_string.h"
 #include "toolkit/win32/handles.h"
+#include "toolkit/win32/text.h"
 #include "toolkit/win32/version.h"
 
 namespace {
 
-constexpr char16_t kAppName[] = u"Vellory";
-constexpr std::u16string_view kFirm = u"Brannock";
 constexpr char16_t kCopyright[] = u"\u00A9 2026 Brannock";
-
-// The program's own file; empty when the system cannot tell or the path does not fit, so a
-// cut path never names some other file.
-void ProgramFile(char16_t (&path)[MAX_PATH]) {
-    const DWORD length = ::GetModuleFileNameW(nullptr, W(path), MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) path[0] = u'\0';
-}
 
 // The version resource's notice when it names the firm at its end, else the built-in one.
 WideString CopyrightLine(const char16_t* programFile) {
     const std::u16string_view notice = QueryVersionString(programFile, VersionKey::LegalCopyright);
-    if (notice.ends_with(kFirm)) return WideString(notice);
+    if (notice.ends_with(kFirmName)) return WideString(notice);
     return WideString(kCopyright);
 }
 
@@ -36,15 +29,14 @@ INT_PTR AboutDialog::OnInitDialog() {
                                                     IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
     if (icon) ::SendMessageW(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon.Release()));
 
-    char16_t programFile[MAX_PATH] = {};
-    ProgramFile(programFile);
+    const WideString programFile = ProgramPath();
     // The version text lives in a shared buffer that the next query overwrites: copy it first.
-    WideString line(kAppName);
+    WideString line(kApplicationName);
     line.Append(u", ");
-    line.Append(QueryVersionString(programFile, VersionKey::FileVersion));
-    ::SetDlgItemTextW(Window(), IDC_ABOUT_VERSION, W(line.Data()));
+    line.Append(QueryVersionString(programFile.Data(), VersionKey::FileVersion));
+    ::SetDlgItemTextW(Window(), IDC_ABOUT_VERSION, W(line));
 
-    ::SetDlgItemTextW(Window(), IDC_ABOUT_COPYRIGHT, W(CopyrightLine(programFile).Data()));
+    ::SetDlgItemTextW(Window(), IDC_ABOUT_COPYRIGHT, W(CopyrightLine(programFile.Data())));
     return 1;
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "store/settings_store.h"
-#include "toolkit/win32/window_text.h"
+#include "toolkit/win32/text.h"
 
 namespace {
 
@@ -89,7 +89,7 @@ void RadioGroupBinding::ShowInControl() {
 int RadioGroupBinding::HandleCommand(HWND, WPARAM wparam, LPARAM) {
     HWND clicked = Dialog() ? ::GetDlgItem(Dialog(), LOWORD(wparam)) : nullptr;
     if (clicked && IsAutoRadioButton(clicked) && Control()) StoreIndex(ReadFromControl());
-    return 6;
+    return kCommandLeftForLater;
 }
 
 bool EditBinding::showing_ = false;
@@ -104,7 +104,7 @@ void EditBinding::ShowInControl() {
     HWND edit = Control();
     if (!edit || showing_) return;
     showing_ = true;
-    ::SetWindowTextW(edit, Text().IsNull() ? L"" : W(Text()));
+    ::SetWindowTextW(edit, W(Text()));
     showing_ = false;
 }
 
@@ -114,7 +114,7 @@ int EditBinding::HandleCommand(HWND, WPARAM wparam, LPARAM lparam) {
     if (!IsFor(*this, wparam)) return 0;
     const WORD code = HIWORD(wparam);
     const bool read = code == EN_KILLFOCUS || (code == EN_UPDATE && reinterpret_cast<HWND>(lparam) != ::GetFocus());
-    if (!read) return 6;
+    if (!read) return kCommandLeftForLater;
     if (!Control()) return 0;
     StoreText(ReadFromControl());
     ShowInControl();

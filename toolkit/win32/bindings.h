@@ -28,8 +28,11 @@ public:
     // control in it and shows the current value.
     virtual void Attach(HWND dialog);
     // The arguments of a WM_COMMAND that reached the dialog; reads the control back when the
-    // command concerns it.
+    // command concerns it. Returns 0, or kCommandLeftForLater.
     virtual int HandleCommand(HWND dialog, WPARAM wparam, LPARAM lparam) = 0;
+    // What a radio run returns after reading itself, and an edit while it waits for the focus
+    // to leave; no caller acts on it, but the bindings' protocol fixes the value.
+    static constexpr int kCommandLeftForLater = 6;
     // Reads the control back when the notification comes from the bound control id.
     virtual int HandleNotify(HWND dialog, int controlId, const NMHDR* header);
     virtual void Announce() { ShowInControl(); }

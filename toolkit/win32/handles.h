@@ -39,13 +39,10 @@ private:
 
 VELLORY_HANDLE_TRAITS(KeyTraits, HKEY, ::RegCloseKey(h));
 VELLORY_HANDLE_TRAITS(IconTraits, HICON, ::DestroyIcon(h));
-VELLORY_HANDLE_TRAITS(GdiTraits, HGDIOBJ, ::DeleteObject(h));
 VELLORY_HANDLE_TRAITS(FontTraits, HFONT, ::DeleteObject(h));
 VELLORY_HANDLE_TRAITS(BitmapTraits, HBITMAP, ::DeleteObject(h));
 VELLORY_HANDLE_TRAITS(MemoryDcTraits, HDC, ::DeleteDC(h));
 VELLORY_HANDLE_TRAITS(MenuTraits, HMENU, ::DestroyMenu(h));
-VELLORY_HANDLE_TRAITS(KeyboardHookTraits, HHOOK, ::UnhookWindowsHookEx(h));
-VELLORY_HANDLE_TRAITS(WinEventHookTraits, HWINEVENTHOOK, ::UnhookWinEvent(h));
 VELLORY_HANDLE_TRAITS(KernelHandleTraits, HANDLE, ::CloseHandle(h));
 VELLORY_HANDLE_TRAITS(WindowTraits, HWND, ::DestroyWindow(h));
 #undef VELLORY_HANDLE_TRAITS
@@ -56,8 +53,6 @@ using UniqueFont = UniqueHandle<HFONT, FontTraits>;
 using UniqueBitmap = UniqueHandle<HBITMAP, BitmapTraits>;
 using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
 using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
-using UniqueKeyboardHook = UniqueHandle<HHOOK, KeyboardHookTraits>;
-using UniqueWinEventHook = UniqueHandle<HWINEVENTHOOK, WinEventHookTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 
@@ -117,7 +112,3 @@ public:
 private:
     Interface* ptr_ = nullptr;
 };
-
-// Text conversions between the portable char16_t strings and the Windows API.
-inline const wchar_t* W(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
-inline wchar_t* W(char16_t* s) { return reinterpret_cast<wchar_t*>(s); }

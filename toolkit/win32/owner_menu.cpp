@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "toolkit/win32/picture.h"
+#include "toolkit/win32/text.h"
 
 namespace {
 
@@ -12,7 +13,6 @@ constexpr int kPictureColumn = 20;
 constexpr UINT kStubId = 1;
 constexpr int kEmptyMeasureWidth = 38;
 
-const wchar_t* TextOf(const WideString& text) { return text.IsNull() ? L"" : W(text.Data()); }
 
 void DrawItemText(HDC dc, const wchar_t* text, RECT rect, int dx, int dy) {
     ::OffsetRect(&rect, dx, dy);
@@ -58,7 +58,7 @@ void OwnerMenu::Rebuild() {
         // Owner-drawn entries carry the item's address as item data; a plain string entry
         // would read that address as its text, so it gets the text itself.
         const bool plainString = (item.menuFlags & (MF_OWNERDRAW | MF_BITMAP | MF_SEPARATOR)) == 0;
-        const wchar_t* content = plainString ? TextOf(item.text) : reinterpret_cast<const wchar_t*>(&item);
+        const wchar_t* content = plainString ? W(item.text) : reinterpret_cast<const wchar_t*>(&item);
         ::InsertMenuW(handle_.Get(), static_cast<UINT>(i), item.menuFlags | MF_BYPOSITION, item.commandId, content);
     }
 }
@@ -113,7 +113,7 @@ void MeasureMenuItem(MEASUREITEMSTRUCT* measure) {
     {
         ScopedSelect select(screen.Get(), font.Get());
         if (const auto* item = reinterpret_cast<const OwnerMenuItem*>(measure->itemData))
-            ::DrawTextW(screen.Get(), TextOf(item->text), -1, &rect, DT_CALCRECT);
+            ::DrawTextW(screen.Get(), W(item->text), -1, &rect, DT_CALCRECT);
         else
             rect = RECT{0, 0, kEmptyMeasureWidth, std::abs(metrics.lfMenuFont.lfHeight)};
     }

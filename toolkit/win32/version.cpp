@@ -8,6 +8,7 @@
 #include <new>
 
 #include "toolkit/win32/handles.h"
+#include "toolkit/win32/text.h"
 
 namespace {
 

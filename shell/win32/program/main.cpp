@@ -8,8 +8,6 @@ namespace {
 HotkeyApplication g_application;
 }  // namespace
 
-HotkeyApplication& TheApplication() { return g_application; }
-
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (!g_application.Start()) return 1;
     MSG msg;

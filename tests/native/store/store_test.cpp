@@ -228,6 +228,7 @@ TEST(ItemsText, BuildsOnlyWhatParsesBack) {
     EXPECT_EQ(Items(back), expected);
     EXPECT_EQ(BuildItemsText(back).View(), text.View());
     EXPECT_FALSE(BuildItemsText(HotkeyTable()).IsNull());
+    EXPECT_EQ(StorableItemText(std::u16string_view(u"x\0y\u0001z", 5)).View(), u"xyz") << "what the item dialog keeps";
 }
 
 TEST(Profile, FirstStartGivesTheThirtyDefaultItems) {

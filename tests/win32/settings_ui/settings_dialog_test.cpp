@@ -375,7 +375,6 @@ TEST_F(OpenDialog, TheTextEditDialogNeverPutsItemDelimitersIntoAText) {
         EXPECT_EQ(U16(app.table.At(2).text), c.stored);
         EXPECT_EQ(ListText(List(), 2, 1), reinterpret_cast<const wchar_t*>(c.stored));
     }
-    EXPECT_EQ(U16(StorableHotkeyText(std::u16string_view(u"x\0y\u0001z", 5))), u"xyz") << "NUL as well";
 }
 
 TEST_F(OpenDialog, OnlyADoubleClickOnARowOpensTheTextEditDialog) {
@@ -539,41 +538,6 @@ TEST(SettingsDialog, OpeningAndClosingLeaksNothing) {
     std::printf("GDI objects %lu -> %lu, USER objects %lu -> %lu\n", gdi,
                 GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), user,
                 GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
-}
-
-void CALLBACK CancelTextEdit(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    if (HWND editor = FindDialog(L"Строка")) EndDialogBy(editor, End::CancelButton);
-}
-
-// Not a test: shows the dialog for a screenshot (--gtest_also_run_disabled_tests) for
-// VELLORY_SHOW_SECONDS; VELLORY_SHOW=1 on the tab "Общие", 2 grown by 100 x 50, 3 with the
-// text edit dialog open over it.
-TEST(SettingsDialog, DISABLED_Show) {
-    Application app;
-    SettingsDialog dialog(app.Options());
-    ASSERT_NE(dialog.CreateModeless(IDD_SETTINGS, nullptr), nullptr);
-    char value[16] = {};
-    const char mode = GetEnvironmentVariableA("VELLORY_SHOW", value, sizeof value) ? value[0] : '0';
-    const int seconds = GetEnvironmentVariableA("VELLORY_SHOW_SECONDS", value, sizeof value) ? std::atoi(value) : 8;
-    RECT window{};
-    GetWindowRect(dialog.Window(), &window);
-    const int grow = mode == '2' ? 1 : 0;
-    SetWindowPos(dialog.Window(), HWND_TOP, 20, 20, window.right - window.left + 100 * grow,
-                 window.bottom - window.top + 50 * grow, SWP_SHOWWINDOW);
-    if (mode == '1') SendMessageW(dialog.Tabs(), TCM_SETCURFOCUS, 1, 0);
-    const DWORD until = GetTickCount() + static_cast<DWORD>(seconds) * 1000;
-    if (mode == '3') {
-        SetTimer(nullptr, 0, static_cast<UINT>(seconds) * 1000, CancelTextEdit);
-        NMITEMACTIVATE activate{};
-        activate.hdr = {dialog.Hotkeys().List(), IDC_HOTKEY_LIST, static_cast<UINT>(NM_DBLCLK)};
-        SendMessageW(dialog.Hotkeys().Window(), WM_NOTIFY, IDC_HOTKEY_LIST, reinterpret_cast<LPARAM>(&activate));
-    }
-    while (GetTickCount() < until) {
-        Pump();
-        Sleep(20);
-    }
-    DestroyWindow(dialog.Window());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "shell/win32/autostart.h"
 #include "toolkit/win32/handles.h"
+#include "toolkit/win32/text.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "pictures.h"
 #include "toolkit/win32/owner_menu.h"
 #include "toolkit/win32/picture.h"
+#include "toolkit/win32/text.h"
 
 namespace {
 

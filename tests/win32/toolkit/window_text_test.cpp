@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "toolkit/win32/window_text.h"
+#include "toolkit/win32/text.h"
 
 TEST(WindowText, FillsTheWholeTextAndGivesEmptyForNoWindow) {
     HWND edit = CreateWindowExW(0, L"EDIT", L"Жду в гости!", WS_POPUP | ES_AUTOHSCROLL, 0, 0, 50, 20, nullptr,
