@@ -9,25 +9,22 @@ setup:
 	@bash tools/setup.sh
 
 native: setup
-	@cmake --preset native >/dev/null
-	@cmake --build --preset native -j $(JOBS)
+	@bash tools/build.sh native $(JOBS)
 
 bench: setup
-	@cmake --preset bench >/dev/null
-	@cmake --build --preset bench -j $(JOBS)
+	@bash tools/build.sh bench $(JOBS)
 
 win32: setup
-	@cmake --preset win32 >/dev/null
-	@cmake --build --preset win32 -j $(JOBS)
+	@bash tools/build.sh win32 $(JOBS)
 
 win64: setup
-	@cmake --preset win64 >/dev/null
-	@cmake --build --preset win64 -j $(JOBS)
+	@bash tools/build.sh win64 $(JOBS)
 
 build: native bench win32 win64
 
 test-native: native
-	@cd build/native && ctest --output-on-failure -j $(JOBS)
+	@echo "== native unit tests (ASan + UBSan)"
+	@cd build/native && set -o pipefail && ctest --output-on-failure -j $(JOBS) | grep -vE "^\s*(Start|Test project)|^$$"
 
 fuzz: native
 	@bash tools/run-fuzzers.sh build/native $(FUZZ_SECONDS)
@@ -36,7 +33,7 @@ test-windows: win32 win64
 	@bash tools/test-windows.sh
 
 test: build test-native fuzz test-windows
-	@echo "make test: all tests passed"
+	@echo "make test: all tests passed; screenshots of every window are in build/win32/screenshots/"
 
 run: win32
 	@bash tools/run.sh
