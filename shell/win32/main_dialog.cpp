@@ -25,6 +25,20 @@ UINT TaskbarCreatedMessage() {
     return message;
 }
 
+// Gives a variable a value for the length of a scope.
+template <typename T>
+class ScopedValue {
+public:
+    ScopedValue(T& variable, T value) : variable_(variable), old_(variable) { variable_ = value; }
+    ~ScopedValue() { variable_ = old_; }
+    ScopedValue(const ScopedValue&) = delete;
+    ScopedValue& operator=(const ScopedValue&) = delete;
+
+private:
+    T& variable_;
+    T old_;
+};
+
 }  // namespace
 
 INT_PTR MainDialog::OnInitDialog() {
@@ -103,6 +117,9 @@ void MainDialog::OnTrayMessage(WPARAM id, LPARAM mouseMessage) {
 }
 
 void MainDialog::ShowTrayMenu() {
+    // A second right-click is handled inside the first menu's loop: that menu stays as it is.
+    if (trayMenuShown_) return;
+    const ScopedValue<bool> shown(trayMenuShown_, true);
     const WideString name(u"TrayIcon");
     CreateNamedMenu(name);
     if (OwnerMenu* menu = FindMenu(name)) {
@@ -113,10 +130,11 @@ void MainDialog::ShowTrayMenu() {
         menu->Rebuild();
         POINT cursor{};
         ::GetCursorPos(&cursor);
-        // Without the foreground the menu would not close when the user clicks elsewhere.
+        // Without the foreground the menu would not close when the user clicks elsewhere; the
+        // message posted after it keeps the next menu from closing as soon as it opens.
         ::SetForegroundWindow(Window());
-        const int chosen = static_cast<int>(
-            ::TrackPopupMenuEx(menu->Handle(), TPM_RETURNCMD, cursor.x, cursor.y, Window(), nullptr));
+        const int chosen = menu->Track(TPM_RETURNCMD, cursor.x, cursor.y, Window());
+        ::PostMessageW(Window(), WM_NULL, 0, 0);
         menu->ClearItems();
         // Handled once the menu is gone, as if the button had been pressed.
         if (chosen > 0) ::PostMessageW(Window(), WM_COMMAND, static_cast<WPARAM>(chosen), 0);

@@ -30,4 +30,6 @@ private:
 
     HotkeyApplication& app_;
     bool trayIconShown_ = false;
+    // Set while the tray menu shows; the main window still gets the tray's callbacks meanwhile.
+    bool trayMenuShown_ = false;
 };
