@@ -39,6 +39,13 @@ private:
     T old_;
 };
 
+// True when a dialog of that kind is open already; it then comes to the front.
+bool BringForward(const DialogEntity* open) {
+    if (!open) return false;
+    if (open->Window()) ::SetForegroundWindow(open->Window());
+    return true;
+}
+
 }  // namespace
 
 INT_PTR MainDialog::OnInitDialog() {
@@ -165,18 +172,26 @@ INT_PTR MainDialog::OnCommand(WPARAM wparam, LPARAM lparam) {
 }
 
 bool MainDialog::ExitSequence() {
-    if (app_.ConfirmExit().Get() &&
-        ::MessageBoxW(Window(), L"Выйти?", W(app_.AppName().Data()),
-                      MB_SYSTEMMODAL | MB_ICONQUESTION | MB_OKCANCEL | MB_DEFBUTTON2) != IDOK)
-        return false;
+    // Asked again while the question shows: the question already stands for it.
+    if (exitAsked_) return false;
+    if (app_.ConfirmExit().Get()) {
+        const ScopedValue<bool> asking(exitAsked_, true);
+        if (::MessageBoxW(Window(), L"Выйти?", W(app_.AppName().Data()),
+                          MB_SYSTEMMODAL | MB_ICONQUESTION | MB_OKCANCEL | MB_DEFBUTTON2) != IDOK)
+            return false;
+    }
     ::DestroyWindow(Window());
     app_.Shutdown();
     return true;
 }
 
 void MainDialog::RunSettings() {
+    // A second dialog over the same options would detach the first one's bindings, and the
+    // first one's Cancel would then put back what the second remembered.
+    if (BringForward(settings_)) return;
     SettingsDialog dialog(SettingsDialogOptions{app_.HotKey2(), app_.Ru(), app_.Autostart(), app_.StartMinimize(),
                                                 app_.MinimizeToTray(), app_.Hotkeys()});
+    const ScopedValue<const DialogEntity*> open(settings_, &dialog);
     if (dialog.RunModal(IDD_SETTINGS, Window()) == IDOK) {
         app_.ApplyAutostartOption();
         app_.RefreshEngineOptions();
@@ -187,6 +202,8 @@ void MainDialog::RunSettings() {
 }
 
 void MainDialog::RunAbout() {
+    if (BringForward(about_)) return;
     AboutDialog about;
+    const ScopedValue<const DialogEntity*> open(about_, &about);
     about.RunModal(IDD_ABOUT, Window());
 }
