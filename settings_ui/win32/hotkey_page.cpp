@@ -23,10 +23,19 @@ void InsertColumn(HWND list, int index, const wchar_t* title, int width) {
     ::SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
 }
 
+// The list claims Enter, which the dialog-message handling would otherwise take as OK.
+LRESULT CALLBACK ListClaimsEnter(HWND list, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
+                                 DWORD_PTR) noexcept {
+    if (message == WM_NCDESTROY) ::RemoveWindowSubclass(list, ListClaimsEnter, id);
+    const LRESULT result = ::DefSubclassProc(list, message, wparam, lparam);
+    return message == WM_GETDLGCODE && wparam == VK_RETURN ? result | DLGC_WANTALLKEYS : result;
+}
+
 }  // namespace
 
 INT_PTR HotkeyPage::OnInitDialog() {
     list_ = ::GetDlgItem(Window(), IDC_HOTKEY_LIST);
+    ::SetWindowSubclass(list_, ListClaimsEnter, 0, 0);
     InsertColumn(list_, 0, L"Кнопка", kKeyColumnWidth);
     InsertColumn(list_, 1, L"Текст", kTextColumnWidth);
     ::SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, kListStyles, kListStyles);
@@ -71,11 +80,17 @@ INT_PTR HotkeyPage::OnNotify(int controlId, NMHDR* header, LRESULT* result) {
 }
 
 void HotkeyPage::EditHotkeyText(int controlId, const NMHDR* header) {
-    // Only the list view's own double-click carries the row record that is read below.
-    if (controlId != IDC_HOTKEY_LIST || !header || header->code != static_cast<UINT>(NM_DBLCLK) ||
-        !list_ || header->hwndFrom != list_)
-        return;
-    const int row = reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem;
+    if (controlId != IDC_HOTKEY_LIST || !header || !list_ || header->hwndFrom != list_) return;
+    // Only the list view's own double-click carries the row record that is read here.
+    if (header->code == static_cast<UINT>(NM_DBLCLK)) EditRow(reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem);
+    if (header->code == static_cast<UINT>(LVN_KEYDOWN)) {
+        const WORD key = reinterpret_cast<const NMLVKEYDOWN*>(header)->wVKey;
+        if (key == VK_RETURN || key == VK_F2)
+            EditRow(static_cast<int>(::SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)));
+    }
+}
+
+void HotkeyPage::EditRow(int row) {
     if (row < 0 || static_cast<std::size_t>(row) >= table_.Count()) return;
 
     TextEditDialog editor;

@@ -16,7 +16,7 @@ public:
 
     // Sets up the list's columns and styles and fills it.
     INT_PTR OnInitDialog() override;
-    // A double-click on a row edits that row's text.
+    // A double-click on a row edits that row's text; so do Enter and F2 on the selected row.
     INT_PTR OnNotify(int controlId, NMHDR* header, LRESULT* result) override;
 
     HWND List() const { return list_; }
@@ -25,6 +25,7 @@ private:
     // Row i shows item i; the selected row, if any, stays selected.
     void FillHotkeyList();
     void EditHotkeyText(int controlId, const NMHDR* header);
+    void EditRow(int row);
     void SetRowText(int row, int column, const WideString& text);
 
     HotkeyTable& table_;

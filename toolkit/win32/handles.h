@@ -57,6 +57,7 @@ using UniqueBitmap = UniqueHandle<HBITMAP, BitmapTraits>;
 using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
 using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
 using UniqueKeyboardHook = UniqueHandle<HHOOK, KeyboardHookTraits>;
+using UniqueMessageHook = UniqueHandle<HHOOK, KeyboardHookTraits>;
 using UniqueWinEventHook = UniqueHandle<HWINEVENTHOOK, WinEventHookTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
