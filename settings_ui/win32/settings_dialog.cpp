@@ -21,6 +21,21 @@ void InsertTab(HWND tabs, int index, const wchar_t* text) {
     ::SendMessageW(tabs, TCM_INSERTITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
 }
 
+// The open settings dialog, whose Ctrl+Tab the message filter below turns into a page switch.
+SettingsDialog* g_pageKeysDialog = nullptr;
+
+// Runs in the modal loop before the dialog-message handling, which would take Ctrl+Tab for Tab.
+LRESULT CALLBACK PageKeyFilter(int code, WPARAM wparam, LPARAM lparam) noexcept {
+    const auto* msg = reinterpret_cast<const MSG*>(lparam);
+    SettingsDialog* dialog = g_pageKeysDialog;
+    if (code == MSGF_DIALOGBOX && dialog && msg && msg->message == WM_KEYDOWN && msg->wParam == VK_TAB &&
+        ::GetKeyState(VK_CONTROL) < 0 && (msg->hwnd == dialog->Window() || ::IsChild(dialog->Window(), msg->hwnd))) {
+        dialog->SwitchPage(::GetKeyState(VK_SHIFT) < 0);
+        return 1;
+    }
+    return ::CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
 }  // namespace
 
 SettingsDialog::SettingsDialog(const SettingsDialogOptions& options)
@@ -58,6 +73,19 @@ INT_PTR SettingsDialog::OnNotify(int controlId, NMHDR* header, LRESULT* result) 
         }
     }
     return DialogEntity::OnNotify(controlId, header, result);
+}
+
+void SettingsDialog::SwitchPage(bool back) {
+    const LRESULT count = ::SendMessageW(tabs_, TCM_GETITEMCOUNT, 0, 0);
+    if (count < 2) return;
+    const LRESULT current = ::SendMessageW(tabs_, TCM_GETCURSEL, 0, 0);
+    const HWND page = PageOfTab(current);
+    const HWND focus = ::GetFocus();
+    // Unlike TCM_SETCURSEL this notifies the dialog as a click on the tab does, so OnNotify
+    // swaps the pages.
+    ::SendMessageW(tabs_, TCM_SETCURFOCUS, static_cast<WPARAM>((current + (back ? count - 1 : 1)) % count), 0);
+    if (page && (focus == page || ::IsChild(page, focus)))
+        ::SendMessageW(Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(tabs_), TRUE);
 }
 
 void SettingsDialog::Bind(ControlBinding& binding, HWND page, int controlId) {
@@ -115,6 +143,8 @@ INT_PTR SettingsDialog::OnInitDialog() {
     Bind(options_.typeMode, general_.Window(), IDC_TYPE_BY_MESSAGES);
     bindings_.RememberAndAttach(dialog);
 
+    g_pageKeysDialog = this;
+    pageKeys_.Reset(::SetWindowsHookExW(WH_MSGFILTER, PageKeyFilter, nullptr, ::GetCurrentThreadId()));
     return DialogEntity::OnInitDialog();
 }
 
@@ -122,5 +152,7 @@ void SettingsDialog::OnDestroy() {
     ::SendMessageW(Window(), WM_SETICON, ICON_SMALL, 0);
     smallIcon_.Reset();
     layout_.reset();
+    pageKeys_.Reset();
+    if (g_pageKeysDialog == this) g_pageKeysDialog = nullptr;
     DialogEntity::OnDestroy();
 }

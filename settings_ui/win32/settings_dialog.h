@@ -41,6 +41,10 @@ public:
     INT_PTR OnInitDialog() override;
     void OnDestroy() override;
 
+    // The next page, or with `back` the previous one, chosen as a click on its tab chooses it;
+    // Ctrl+Tab and Ctrl+Shift+Tab. The focus leaves a page that goes out of sight for the tabs.
+    void SwitchPage(bool back);
+
     HWND Tabs() const { return tabs_; }
     const DialogEntity& GeneralPage() const { return general_; }
     const HotkeyPage& Hotkeys() const { return hotkeys_; }
@@ -60,4 +64,5 @@ private:
     BindingList bindings_;
     std::unique_ptr<AnchorLayout> layout_;
     UniqueIcon smallIcon_;
+    UniqueMessageHook pageKeys_;
 };

@@ -26,6 +26,27 @@ UINT TaskbarCreatedMessage() {
     return message;
 }
 
+// Gives a variable a value for the length of a scope.
+template <typename T>
+class ScopedValue {
+public:
+    ScopedValue(T& variable, T value) : variable_(variable), old_(variable) { variable_ = value; }
+    ~ScopedValue() { variable_ = old_; }
+    ScopedValue(const ScopedValue&) = delete;
+    ScopedValue& operator=(const ScopedValue&) = delete;
+
+private:
+    T& variable_;
+    T old_;
+};
+
+// True when a dialog of that kind is open already; it then comes to the front.
+bool BringForward(const DialogEntity* open) {
+    if (!open) return false;
+    if (open->Window()) ::SetForegroundWindow(open->Window());
+    return true;
+}
+
 }  // namespace
 
 INT_PTR MainDialog::OnInitDialog() {
@@ -104,6 +125,9 @@ void MainDialog::OnTrayMessage(WPARAM id, LPARAM mouseMessage) {
 }
 
 void MainDialog::ShowTrayMenu() {
+    // A second right-click is handled inside the first menu's loop: that menu stays as it is.
+    if (trayMenuShown_) return;
+    const ScopedValue<bool> shown(trayMenuShown_, true);
     const WideString name(u"TrayIcon");
     CreateNamedMenu(name);
     if (OwnerMenu* menu = FindMenu(name)) {
@@ -114,10 +138,11 @@ void MainDialog::ShowTrayMenu() {
         menu->Rebuild();
         POINT cursor{};
         ::GetCursorPos(&cursor);
-        // Without the foreground the menu would not close when the user clicks elsewhere.
+        // Without the foreground the menu would not close when the user clicks elsewhere; the
+        // message posted after it keeps the next menu from closing as soon as it opens.
         ::SetForegroundWindow(Window());
-        const int chosen = static_cast<int>(
-            ::TrackPopupMenuEx(menu->Handle(), TPM_RETURNCMD, cursor.x, cursor.y, Window(), nullptr));
+        const int chosen = menu->Track(TPM_RETURNCMD, cursor.x, cursor.y, Window());
+        ::PostMessageW(Window(), WM_NULL, 0, 0);
         menu->ClearItems();
         // Handled once the menu is gone, as if the button had been pressed.
         if (chosen > 0) ::PostMessageW(Window(), WM_COMMAND, static_cast<WPARAM>(chosen), 0);
@@ -148,18 +173,26 @@ INT_PTR MainDialog::OnCommand(WPARAM wparam, LPARAM lparam) {
 }
 
 bool MainDialog::ExitSequence() {
-    if (app_.ConfirmExit().Get() &&
-        ::MessageBoxW(Window(), L"Выйти?", W(app_.AppName().Data()),
-                      MB_SYSTEMMODAL | MB_ICONQUESTION | MB_OKCANCEL | MB_DEFBUTTON2) != IDOK)
-        return false;
+    // Asked again while the question shows: the question already stands for it.
+    if (exitAsked_) return false;
+    if (app_.ConfirmExit().Get()) {
+        const ScopedValue<bool> asking(exitAsked_, true);
+        if (::MessageBoxW(Window(), L"Выйти?", W(app_.AppName().Data()),
+                          MB_SYSTEMMODAL | MB_ICONQUESTION | MB_OKCANCEL | MB_DEFBUTTON2) != IDOK)
+            return false;
+    }
     ::DestroyWindow(Window());
     app_.Shutdown();
     return true;
 }
 
 void MainDialog::RunSettings() {
+    // A second dialog over the same options would detach the first one's bindings, and the
+    // first one's Cancel would then put back what the second remembered.
+    if (BringForward(settings_)) return;
     SettingsDialog dialog(SettingsDialogOptions{app_.HotKey2(), app_.Ru(), app_.Autostart(), app_.StartMinimize(),
                                                 app_.MinimizeToTray(), app_.TypeMode(), app_.Hotkeys()});
+    const ScopedValue<const DialogEntity*> open(settings_, &dialog);
     if (dialog.RunModal(IDD_SETTINGS, Window()) == IDOK) {
         app_.ApplyAutostartOption();
         app_.RefreshEngineOptions();
@@ -170,6 +203,8 @@ void MainDialog::RunSettings() {
 }
 
 void MainDialog::RunAbout() {
+    if (BringForward(about_)) return;
     AboutDialog about;
+    const ScopedValue<const DialogEntity*> open(about_, &about);
     about.RunModal(IDD_ABOUT, Window());
 }

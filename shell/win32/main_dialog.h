@@ -30,4 +30,10 @@ private:
 
     HotkeyApplication& app_;
     bool trayIconShown_ = false;
+    // What is showing, so that a second request (the main window is disabled under a modal
+    // dialog but still gets the tray's commands) opens nothing new.
+    bool trayMenuShown_ = false;
+    bool exitAsked_ = false;
+    const DialogEntity* settings_ = nullptr;
+    const DialogEntity* about_ = nullptr;
 };

@@ -8,7 +8,8 @@ import time
 
 from engine_scenarios import (check_alt_mode, check_keys_paired, check_win_chords_leave_nothing_behind,
                               check_win_release_masked, focus_edit, start_target)
-from harness import Failure, check, click, find_window, key, screenshot, wait_for, window_geometry, winpath
+from harness import (Failure, check, click, find_window, key, screenshot, wait_for, window_geometry, winpath,
+                     xdotool)
 
 ROOT = r"HKCU\Software\Brannock\Vellory"
 CAPTION = "Vellory"
@@ -457,6 +458,48 @@ def scenario_settings_change_modifier_and_text(wine):
     check("Bye!" in (wine.reg_query(ROOT + r"\Profiles\Default\items") or ""), "edited text lost at exit")
 
 
+def scenario_asked_again_and_keyboard_only(wine):
+    proc = restart_with(wine, ConfirmExit=0)
+    left, _, right, bottom = control_rect(wine, CAPTION, 1001)
+    click((left + right) // 2, bottom + 15)  # a blank spot of the main window
+    key("Escape")
+    wait_for(lambda: state(wine)[1] == 0 and tray_icon(wine), 10, "Escape to hide the window as Скрыть does")
+    tray_click(wine)
+    wait_for(lambda: proc.poll() is None and state(wine)[1] == 1, 10, "the window back after Escape")
+    x, y, _, _ = window_geometry(find_window("Wine System Tray"))
+    for settings_open in (False, True):
+        click(1200, 1000)  # elsewhere
+        wait_for(lambda: not menu_shown(wine), 10, "the menu to close on a click elsewhere")
+        if settings_open:
+            open_settings(wine)
+        # Wine's tray lets a second click close the first one's menu: a callback inside it is posted.
+        xdotool("mousemove", str(x + 12), str(y + 31), "click", "--repeat", "2", "--delay", "50", "3")
+        time.sleep(1)
+        click(1200, 1000)
+        open_tray_menu(wine)
+        wsend(wine, "post", CAPTION, TRAY_MESSAGE, 0, WM_RBUTTONUP)
+        time.sleep(1)
+        check(proc.poll() is None and menu_shown(wine), "a second right-click must leave Vellory and its menu")
+    left, top, _, _ = (int(v) for v in wsend(wine, "menurect", "-")[1].split())
+    click(left + 30, top + 30)  # "Настройки" again: the open dialog comes forward, the focus on its OK
+    wait_for(lambda: wsend(wine, "state", SETTINGS)[1].endswith("1") and wsend(wine, "count", SETTINGS)[1] == "1",
+             10, "the one settings dialog in front")
+    xdotool("key", "Tab", "Tab", "Down", "Tab", "Tab", "Home")  # Cancel, Win (Down: Alt), the box, the list
+    for k in ("Return", "F2"):
+        key(k)
+        wait_for(lambda: window_up(wine, TEXT_EDIT), 10, f"{k} on a row to edit it")
+        close_dialog(wine, TEXT_EDIT, 2)
+    xdotool("key", "ctrl+Tab", "Tab", "Tab", "Tab", "space")  # "Общие"; from its tab: OK, Cancel, autostart
+    key("Return")
+    after_ok = lambda: registry(wine)["Options\\Common"].get("HotKey2") == ("REG_SZ", "1") and not shortcut(wine)
+    wait_for(after_ok, 10, "OK to keep Alt and delete the shortcut")
+    open_settings(wine)
+    xdotool("key", "Tab", "Tab", "Up", "ctrl+Tab", "Tab", "Tab", "Tab", "space", "ctrl+shift+Tab")
+    check(control_rect(wine, SETTINGS, 1009), "Ctrl+Shift+Tab back to Программа")
+    close_dialog(wine, SETTINGS, 2)
+    check(after_ok(), "Cancel changes neither the main modifier nor the shortcut")
+    click_control(wine, 2)  # "Выйти", no question asked
+    check(proc.wait(timeout=30) == 0, "exit code of a normal exit")
 
 
 def stored_items(wine):
@@ -577,4 +620,5 @@ SCENARIOS = [
     scenario_settings_change_modifier_and_text,
     scenario_own_chords_and_multiline_texts,
     scenario_typing_by_keystrokes,
+    scenario_asked_again_and_keyboard_only,
 ]

@@ -43,6 +43,7 @@ VELLORY_HANDLE_TRAITS(FontTraits, HFONT, ::DeleteObject(h));
 VELLORY_HANDLE_TRAITS(BitmapTraits, HBITMAP, ::DeleteObject(h));
 VELLORY_HANDLE_TRAITS(MemoryDcTraits, HDC, ::DeleteDC(h));
 VELLORY_HANDLE_TRAITS(MenuTraits, HMENU, ::DestroyMenu(h));
+VELLORY_HANDLE_TRAITS(MessageHookTraits, HHOOK, ::UnhookWindowsHookEx(h));
 VELLORY_HANDLE_TRAITS(KernelHandleTraits, HANDLE, ::CloseHandle(h));
 VELLORY_HANDLE_TRAITS(WindowTraits, HWND, ::DestroyWindow(h));
 #undef VELLORY_HANDLE_TRAITS
@@ -53,6 +54,7 @@ using UniqueFont = UniqueHandle<HFONT, FontTraits>;
 using UniqueBitmap = UniqueHandle<HBITMAP, BitmapTraits>;
 using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
 using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
+using UniqueMessageHook = UniqueHandle<HHOOK, MessageHookTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 

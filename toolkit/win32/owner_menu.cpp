@@ -51,6 +51,7 @@ void OwnerMenu::AddItem(const WideString& text, UINT commandId, UINT menuFlags, 
 }
 
 void OwnerMenu::Rebuild() {
+    if (tracked_) return;
     while (::RemoveMenu(handle_.Get(), 0, MF_BYPOSITION)) {
     }
     for (std::size_t i = 0; i < items_.size(); ++i) {
@@ -64,8 +65,16 @@ void OwnerMenu::Rebuild() {
 }
 
 void OwnerMenu::ClearItems() {
+    if (tracked_) return;
     for (auto& item : items_) item.reset();
     items_.clear();
+}
+
+int OwnerMenu::Track(UINT flags, int x, int y, HWND owner) {
+    tracked_ = true;
+    const BOOL result = ::TrackPopupMenuEx(handle_.Get(), flags, x, y, owner, nullptr);
+    tracked_ = false;
+    return static_cast<int>(result);
 }
 
 OwnerMenu* MenuRegistry::CreateNamedMenu(const WideString& name) {
@@ -83,7 +92,7 @@ OwnerMenu* MenuRegistry::FindMenu(const WideString& name) const {
 
 bool MenuRegistry::DestroyNamedMenu(const WideString& name) {
     const OwnerMenu* menu = FindMenu(name);
-    if (!menu) return false;
+    if (!menu || menu->Tracked()) return false;
     menus_.erase(std::find_if(menus_.begin(), menus_.end(), [menu](const auto& m) { return m.get() == menu; }));
     return true;
 }

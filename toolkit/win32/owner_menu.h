@@ -52,11 +52,17 @@ public:
     void Rebuild();
     // Destroys the items; the menu's entries stay until the next Rebuild or the menu's end.
     void ClearItems();
+    // TrackPopupMenuEx on this menu. Its loop dispatches messages, and whatever they run may
+    // reach this menu by its name: until it returns, Rebuild, ClearItems and DestroyNamedMenu
+    // leave the menu alone, since the system still reads its entries and items.
+    int Track(UINT flags, int x, int y, HWND owner);
+    bool Tracked() const { return tracked_; }
 
 private:
     UniqueMenu handle_;
     std::vector<std::unique_ptr<OwnerMenuItem>> items_;
     bool popup_;
+    bool tracked_ = false;
     WideString name_;
 };
 
@@ -71,7 +77,7 @@ public:
     OwnerMenu* CreateNamedMenu(const WideString& name);
     // The first menu registered under that exact name; null for none or a null name.
     OwnerMenu* FindMenu(const WideString& name) const;
-    // Destroys the menu FindMenu gives and removes it; false when there is none.
+    // Destroys the menu FindMenu gives and removes it; false when there is none or it is tracked.
     bool DestroyNamedMenu(const WideString& name);
     std::size_t Count() const { return menus_.size(); }
 

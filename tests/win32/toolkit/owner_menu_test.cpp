@@ -348,6 +348,8 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
         return TRUE;
     case WM_TIMER:
         ::KillTimer(window, wparam);
+        FindMenu(u"TrayIcon")->ClearItems();  // by its name while it shows: both leave it alone
+        EXPECT_FALSE(DestroyNamedMenu(u"TrayIcon"));
         ::EndMenu();
         return 0;
     }
@@ -374,7 +376,7 @@ TEST(OwnerMenuShown, TheSystemMeasuresAndDrawsOnlyTheOwnerDrawnItems) {
     menu->AddItem(u"Выход", 11, MF_OWNERDRAW, 0, ID_MENU_SQUARE, 0);
     menu->Rebuild();
     ::SetTimer(owner.Get(), 1, 300, nullptr);
-    const BOOL chosen = ::TrackPopupMenuEx(menu->Handle(), TPM_RETURNCMD, 50, 50, owner.Get(), nullptr);
+    const int chosen = menu->Track(TPM_RETURNCMD, 50, 50, owner.Get());
     const ULONG_PTR items[] = {reinterpret_cast<ULONG_PTR>(&menu->Item(0)), reinterpret_cast<ULONG_PTR>(&menu->Item(2))};
     menu->ClearItems();
     EXPECT_EQ(chosen, 0);
