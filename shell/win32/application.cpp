@@ -137,7 +137,7 @@ bool TrayApplication::Start() {
 }
 
 void TrayApplication::Exit(bool erase) {
-    if (HWND main = MainWindowHandle()) RemoveTrayIcon(main, 0);
+    if (HWND main = MainWindowHandle()) RemoveTrayIcon(main, kTrayIconId);
     WindowedApplication::Exit(erase);
 }
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "engine/hotkey.h"
+#include "resources/resource.h"
 #include "engine/win32/engine_window.h"
 #include "shell/win32/instance.h"
 #include "shell/win32/main_dialog.h"
@@ -106,6 +107,9 @@ protected:
     SettingsList profileList_{&store_};
 };
 
+// The message the tray icon's clicks arrive as at the main window.
+inline constexpr UINT kTrayCallbackMessage = 40001;
+
 class HotkeyApplication final : public ProfileApplication {
 public:
     HotkeyApplication();
@@ -118,8 +122,8 @@ public:
     bool CreateMainWindow() override;
     DialogEntity* MainWindow() override { return &mainDialog_; }
     HWND MainWindowHandle() const override { return mainDialog_.Window(); }
-    UINT TrayMessage() const override { return 40001; }
-    int TrayIconId() const override { return 102; }
+    UINT TrayMessage() const override { return kTrayCallbackMessage; }
+    int TrayIconId() const override { return IDI_APPLICATION_ICON; }
 
     EngineState& Engine() { return engine_; }
     HotkeyTable& Hotkeys() { return table_; }

@@ -13,17 +13,9 @@
 
 namespace {
 
-constexpr UINT kTrayIconId = 0;
-
 HICON LoadAppIcon(int size) {
     return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APPLICATION_ICON),
                                            IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-}
-
-// Explorer announces a recreated taskbar with this message; the icon must be added again.
-UINT TaskbarCreatedMessage() {
-    static const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
-    return message;
 }
 
 // Gives a variable a value for the length of a scope.
@@ -53,7 +45,7 @@ INT_PTR MainDialog::OnInitDialog() {
     HWND window = Window();
     ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(LoadAppIcon(16)));
     ::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadAppIcon(32)));
-    TaskbarCreatedMessage();
+    tray_.Attach(window, app_.TrayMessage(), app_.TrayIconId());
     RestoreWindowPlacement(window, app_.Store(), WideString(kSectionMainWindow), true);
     return 1;
 }
@@ -64,16 +56,7 @@ void MainDialog::OnDestroy() {
     // The window holds its icons until here; they are ours to destroy.
     UniqueIcon small(reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0)));
     UniqueIcon big(reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_BIG, 0)));
-    RemoveIcon();
-}
-
-void MainDialog::AddIcon() {
-    if (AddTrayIcon(Window(), app_.TrayMessage(), app_.TrayIconId(), kTrayIconId)) trayIconShown_ = true;
-}
-
-void MainDialog::RemoveIcon() {
-    trayIconShown_ = false;
-    RemoveTrayIcon(Window(), kTrayIconId);
+    tray_.Remove();
 }
 
 INT_PTR MainDialog::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -91,12 +74,10 @@ INT_PTR MainDialog::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
             if (wparam) app_.SaveForSessionEnd();
             break;
         default:
-            if (message == app_.TrayMessage()) {
+            if (message == app_.TrayMessage())
                 OnTrayMessage(wparam, lparam);
-            } else if (message == TaskbarCreatedMessage() && trayIconShown_) {
-                trayIconShown_ = false;
-                AddIcon();
-            }
+            else
+                tray_.OnTaskbarMessage(message);
             break;
     }
     return DefaultProc(message, wparam, lparam);
@@ -107,10 +88,10 @@ void MainDialog::OnWindowPosChanged() {
     placement.length = sizeof placement;
     if (!::GetWindowPlacement(Window(), &placement)) return;
     if (placement.showCmd == SW_SHOWMINIMIZED && app_.MinimizeToTray().Get()) {
-        AddIcon();
+        tray_.Add();
         ::ShowWindow(Window(), SW_HIDE);
-    } else if (placement.showCmd == SW_SHOWNORMAL && !app_.KeepInTray().Get() && trayIconShown_) {
-        RemoveIcon();
+    } else if (placement.showCmd == SW_SHOWNORMAL && !app_.KeepInTray().Get() && tray_.Shown()) {
+        tray_.Remove();
     }
 }
 
@@ -120,40 +101,16 @@ void MainDialog::OnTrayMessage(WPARAM id, LPARAM mouseMessage) {
         ShowRestored(Window());
         ::SetForegroundWindow(Window());
     } else if (mouseMessage == WM_RBUTTONUP) {
-        ShowTrayMenu();
-    }
-}
-
-void MainDialog::ShowTrayMenu() {
-    // A second right-click is handled inside the first menu's loop: that menu stays as it is.
-    if (trayMenuShown_) return;
-    const ScopedValue<bool> shown(trayMenuShown_, true);
-    const WideString name(u"TrayIcon");
-    CreateNamedMenu(name);
-    if (OwnerMenu* menu = FindMenu(name)) {
-        menu->AddItem(WideString(u"О программе..."), IDM_ABOUT, MF_OWNERDRAW, 0, 0, 0);
-        menu->AddItem(WideString(u"Настройки"), IDC_MAIN_SETTINGS, MF_OWNERDRAW, 0, 0, 0);
-        menu->AddItem(WideString(u"---"), 0, MF_SEPARATOR, 0, 0, 0);
-        menu->AddItem(WideString(u"Выход"), IDCANCEL, MF_OWNERDRAW, 0, 0, 0);
-        menu->Rebuild();
-        POINT cursor{};
-        ::GetCursorPos(&cursor);
-        // Without the foreground the menu would not close when the user clicks elsewhere; the
-        // message posted after it keeps the next menu from closing as soon as it opens.
-        ::SetForegroundWindow(Window());
-        const int chosen = menu->Track(TPM_RETURNCMD, cursor.x, cursor.y, Window());
-        ::PostMessageW(Window(), WM_NULL, 0, 0);
-        menu->ClearItems();
         // Handled once the menu is gone, as if the button had been pressed.
-        if (chosen > 0) ::PostMessageW(Window(), WM_COMMAND, static_cast<WPARAM>(chosen), 0);
+        if (const int chosen = tray_.ShowMenu(); chosen > 0)
+            ::PostMessageW(Window(), WM_COMMAND, static_cast<WPARAM>(chosen), 0);
     }
-    DestroyNamedMenu(name);
 }
 
 INT_PTR MainDialog::OnCommand(WPARAM wparam, LPARAM lparam) {
     switch (LOWORD(wparam)) {
         case IDOK:
-            AddIcon();
+            tray_.Add();
             ::ShowWindow(Window(), SW_SHOWMINIMIZED);
             ::ShowWindow(Window(), SW_HIDE);
             break;

@@ -4,8 +4,10 @@
 
 #include <cwchar>
 
+#include "resources/resource.h"
 #include "toolkit/product.h"
 #include "toolkit/win32/handles.h"
+#include "toolkit/win32/owner_menu.h"
 #include "toolkit/win32/text.h"
 #include "toolkit/win32/version.h"
 
@@ -58,4 +60,61 @@ void RemoveTrayIcon(HWND window, UINT id) {
     }
     NOTIFYICONDATAW data = Record(window, id);
     ::Shell_NotifyIconW(NIM_DELETE, &data);
+}
+
+namespace {
+
+UINT TaskbarCreatedMessage() {
+    static const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
+    return message;
+}
+
+}  // namespace
+
+void TrayIcon::Attach(HWND window, UINT callbackMessage, int iconResource) {
+    window_ = window;
+    callbackMessage_ = callbackMessage;
+    iconResource_ = iconResource;
+    TaskbarCreatedMessage();  // registered before Explorer can announce anything
+}
+
+void TrayIcon::Add() {
+    if (AddTrayIcon(window_, callbackMessage_, iconResource_, kTrayIconId)) shown_ = true;
+}
+
+void TrayIcon::Remove() {
+    shown_ = false;
+    RemoveTrayIcon(window_, kTrayIconId);
+}
+
+bool TrayIcon::OnTaskbarMessage(UINT message) {
+    if (message != TaskbarCreatedMessage()) return false;
+    if (shown_) Add();
+    return true;
+}
+
+int TrayIcon::ShowMenu() {
+    if (menuShown_) return 0;
+    menuShown_ = true;
+    int chosen = 0;
+    const WideString name(u"TrayIcon");
+    CreateNamedMenu(name);
+    if (OwnerMenu* menu = FindMenu(name)) {
+        menu->AddItem(WideString(u"О программе..."), IDM_ABOUT, MF_OWNERDRAW, 0, 0, 0);
+        menu->AddItem(WideString(u"Настройки"), IDC_MAIN_SETTINGS, MF_OWNERDRAW, 0, 0, 0);
+        menu->AddItem(WideString(u"---"), 0, MF_SEPARATOR, 0, 0, 0);
+        menu->AddItem(WideString(u"Выход"), IDCANCEL, MF_OWNERDRAW, 0, 0, 0);
+        menu->Rebuild();
+        POINT cursor{};
+        ::GetCursorPos(&cursor);
+        // Without the foreground the menu would not close when the user clicks elsewhere; the
+        // message posted after it keeps the next menu from closing as soon as it opens.
+        ::SetForegroundWindow(window_);
+        chosen = menu->Track(TPM_RETURNCMD, cursor.x, cursor.y, window_);
+        ::PostMessageW(window_, WM_NULL, 0, 0);
+        menu->ClearItems();
+    }
+    DestroyNamedMenu(name);
+    menuShown_ = false;
+    return chosen;
 }
