@@ -1,5 +1,7 @@
 #include "engine/win32/engine_window.h"
 
+#include <hidusage.h>
+
 #include "engine/win32/hooks.h"
 
 namespace {
@@ -8,14 +10,12 @@ constexpr wchar_t kClassName[] = L"VelloryEngine";
 constexpr UINT_PTR kCheckTimer = 1;
 // Well under what a user notices, well over the time a live hook takes to see the event.
 constexpr UINT kCheckDelayMs = 500;
-// Generic desktop controls, keyboard: the raw input device of every keyboard.
-constexpr USHORT kUsagePageGeneric = 1;
-constexpr USHORT kUsageKeyboard = 6;
 
 RAWINPUTDEVICE KeyboardDevice(DWORD flags, HWND target) {
     RAWINPUTDEVICE device{};
-    device.usUsagePage = kUsagePageGeneric;
-    device.usUsage = kUsageKeyboard;
+    // Generic desktop controls, keyboard: the raw input of every keyboard.
+    device.usUsagePage = HID_USAGE_PAGE_GENERIC;
+    device.usUsage = HID_USAGE_GENERIC_KEYBOARD;
     device.dwFlags = flags;
     device.hwndTarget = target;
     return device;
