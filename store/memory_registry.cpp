@@ -208,17 +208,6 @@ bool MemoryRegistry::HasKey(std::u16string_view path) const {
     return SplitPath(copy.c_str(), &parts) == kRegistryOk && Walk(parts) != nullptr;
 }
 
-const MemoryRegistry::Value* MemoryRegistry::FindValue(std::u16string_view path, std::u16string_view name) const {
-    std::vector<WideString> parts;
-    const std::u16string copy(path);
-    if (SplitPath(copy.c_str(), &parts) != kRegistryOk) return nullptr;
-    const Key* key = Walk(parts);
-    if (key == nullptr) return nullptr;
-    for (const auto& value : key->values)
-        if (RegistryNamesEqual(value.name.View(), name)) return &value;
-    return nullptr;
-}
-
 std::vector<MemoryRegistry::Entry> MemoryRegistry::Entries() const {
     std::vector<Entry> out;
     Collect(root_, WideString(u""), &out);

@@ -46,15 +46,10 @@ public:
 
     // Inspection.
     bool HasKey(std::u16string_view path) const;
-    const Value* FindValue(std::u16string_view path, std::u16string_view name) const;
     // Every value of the tree, keys depth first in enumeration order.
     std::vector<Entry> Entries() const;
     // Keys opened and not yet closed: every operation of the store must close what it opens.
     std::size_t OpenKeyCount() const { return handles_.size(); }
-
-    // The stored tree without open handles, e.g. to keep what a crash at some point would leave.
-    const Key& Root() const { return root_; }
-    void ReplaceTree(const Key& root) { root_ = root; }
 
 private:
     struct Handle {

@@ -41,7 +41,6 @@ public:
 
     const WideString& BasePath() const { return basePath_; }
     const std::vector<std::pair<WideString, WideString>>& Tokens() const { return tokens_; }
-    RegistryBackend& Backend() { return backend_; }
 
 private:
     bool PruneKey(const WideString& path, std::u16string_view keep);

@@ -39,7 +39,6 @@ public:
     const WideString& AppName() const { return appName_; }
     BoundBoolSetting& Autostart() { return autostart_; }
     BoolSetting& ConfirmExit() { return confirmExit_; }
-    bool FirstRun() const { return firstRun_; }
     // Applies the Autostart option to the shortcut in the Startup folder.
     void ApplyAutostartOption();
 
