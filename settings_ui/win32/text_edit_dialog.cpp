@@ -52,6 +52,12 @@ INT_PTR TextEditDialog::OnInitDialog() {
     return 0;
 }
 
+// A duplicate stored before chords could be edited keeps its chord when only its text changes.
+bool TextEditDialog::SameChord(std::uint16_t keyCode, std::int32_t extraModifier) const {
+    return keyCode == keyCode_ &&
+           HotkeyTable::ModifierClass(extraModifier) == HotkeyTable::ModifierClass(extraModifier_);
+}
+
 bool TextEditDialog::ReadChord() {
     HWND key = ::GetDlgItem(Window(), IDC_ITEM_KEY);
     const auto hotkey = static_cast<WORD>(::SendMessageW(key, HKM_GETHOTKEY, 0, 0));
@@ -62,7 +68,7 @@ bool TextEditDialog::ReadChord() {
     WideString problem;
     if (code == 0) {
         problem = WideString(u"Нажмите в поле «Клавиша» клавишу комбинации.");
-    } else if (table_ != nullptr && table_->FindChord(code, extra, self_) >= 0) {
+    } else if (table_ != nullptr && !SameChord(code, extra) && table_->FindChord(code, extra, self_) >= 0) {
         problem = WideString(u"Комбинация ");
         problem.Append(ChordCaption(code, extra).View());
         problem.Append(u" уже есть. Выберите другую клавишу.");

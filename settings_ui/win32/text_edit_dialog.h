@@ -38,6 +38,7 @@ public:
 
 private:
     bool ReadChord();
+    bool SameChord(std::uint16_t keyCode, std::int32_t extraModifier) const;
 
     WideString text_ = WideString(u"");
     std::uint16_t keyCode_ = 0;

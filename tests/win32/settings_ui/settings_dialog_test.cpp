@@ -504,6 +504,10 @@ TEST(TextEditDialog, ReturnsTheTextOnlyOnOk) {
         TextEditDialog editor;
         editor.SetText(WideString(u"Привет!"));
         editor.SetChord('1', kModifierNone);
+        // A duplicate stored earlier keeps its chord: only a changed chord is checked.
+        HotkeyTable stored;
+        stored.Append('1', kModifierNone, WideString(u"a"));
+        editor.CheckAgainst(stored, 1);
         Answer answer(L"Строка", [&](HWND window) {
             EXPECT_EQ(GetFocus(), GetDlgItem(window, IDOK));
             EXPECT_EQ(TextOf(GetDlgItem(window, IDC_TEXT_EDIT)), L"Привет!");
