@@ -12,7 +12,7 @@ for build in win32 win64; do
   dir="$root/build/$build"
   "$root/tools/wine-prefix.sh" "$dir/wineprefix"
   echo "== Windows tests ($build) on $DISPLAY"
-  (cd "$dir" && WINEPREFIX="$dir/wineprefix" ctest --output-on-failure | grep -vE "^\s*(Start|Test project)|^$") || status=1
+  (cd "$dir" && WINEPREFIX="$dir/wineprefix" ctest --output-on-failure | grep --line-buffered -vE "^\s*(Start|Test project)|^$") || status=1
   WINEPREFIX="$dir/wineprefix" wineserver -k 2>/dev/null || true
 done
 exit $status
