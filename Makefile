@@ -24,7 +24,7 @@ build: native bench win32 win64
 
 test-native: native
 	@echo "== native unit tests (ASan + UBSan)"
-	@cd build/native && set -o pipefail && ctest --output-on-failure -j $(JOBS) | grep -vE "^\s*(Start|Test project)|^$$"
+	@cd build/native && set -o pipefail && ctest --output-on-failure -j $(JOBS) | grep --line-buffered -vE "^\s*(Start|Test project)|^$$"
 
 fuzz: native
 	@bash tools/run-fuzzers.sh build/native $(FUZZ_SECONDS)
