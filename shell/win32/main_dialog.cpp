@@ -138,6 +138,9 @@ bool MainDialog::ExitSequence() {
                           MB_SYSTEMMODAL | MB_ICONQUESTION | MB_OKCANCEL | MB_DEFBUTTON2) != IDOK)
             return false;
     }
+    // Leaving with the settings open is no OK: what the dialog changed goes back, as on Cancel.
+    if (settings_ != nullptr && settings_->Window() != nullptr)
+        ::SendMessageW(settings_->Window(), WM_COMMAND, IDCANCEL, 0);
     ::DestroyWindow(Window());
     app_.Shutdown();
     return true;
