@@ -144,7 +144,7 @@ void HotkeyPage::DeleteRow(int row) {
     WideString question(u"Удалить комбинацию ");
     question.Append(ChordCaption(item.keyCode, item.extraModifier).View());
     question.Append(u"?");
-    if (::MessageBoxW(Window(), W(question.Data()), W(kApplicationName),
+    if (::MessageBoxW(Window(), W(question), W(kApplicationName),
                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;
     if (row >= static_cast<int>(table_.Count())) return;

@@ -15,7 +15,7 @@ namespace {
 constexpr WPARAM kRefusedCombinations = HKCOMB_A | HKCOMB_CA | HKCOMB_SA | HKCOMB_SCA | HKCOMB_SC;
 
 void Say(HWND owner, const WideString& text) {
-    ::MessageBoxW(owner, W(text), W(WideString(kApplicationName)), MB_OK | MB_ICONEXCLAMATION);
+    ::MessageBoxW(owner, W(text), W(kApplicationName), MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace

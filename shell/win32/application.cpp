@@ -79,10 +79,10 @@ bool WindowedApplication::ApplySingleInstanceRule() {
         const auto value = static_cast<std::uintptr_t>(static_cast<std::uint32_t>(stored.ToInt()));
         // After a crash the number may name any window: act only on one of ours.
         HWND candidate = reinterpret_cast<HWND>(value);
-        if (value != 0 && IsOtherInstanceWindow(candidate, W(appName_.Data()))) other = candidate;
+        if (value != 0 && IsOtherInstanceWindow(candidate, W(appName_))) other = candidate;
     }
     // The first run stores no handle; its window is found by looking.
-    if (other == nullptr && !alone) other = FindOtherInstanceWindow(W(appName_.Data()));
+    if (other == nullptr && !alone) other = FindOtherInstanceWindow(W(appName_));
     if (other != nullptr) {
         ShowRestored(other);
         ::SetForegroundWindow(other);

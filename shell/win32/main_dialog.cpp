@@ -134,7 +134,7 @@ bool MainDialog::ExitSequence() {
     if (exitAsked_) return false;
     if (app_.ConfirmExit().Get()) {
         const ScopedValue<bool> asking(exitAsked_, true);
-        if (::MessageBoxW(Window(), L"Выйти?", W(app_.AppName().Data()),
+        if (::MessageBoxW(Window(), L"Выйти?", W(app_.AppName()),
                           MB_SYSTEMMODAL | MB_ICONQUESTION | MB_OKCANCEL | MB_DEFBUTTON2) != IDOK)
             return false;
     }
