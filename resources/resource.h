@@ -13,6 +13,7 @@
 // Icons
 #define IDI_APPLICATION_ICON 102
 #define IDI_SETTINGS_ICON 112
+#define IDI_PAUSED_ICON 113
 
 // Main window (101); 1001 and 1007 are also the tray menu's commands
 #define IDC_MAIN_SETTINGS 1001

@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
-"""Draws the program's two icons and writes them as .ico files (16x16 and 32x32, 32-bit).
+"""Draws the program's three icons and writes them as .ico files (16x16 and 32x32, 32-bit).
 
     tools/make-icons.py [output-folder]      (default: resources/)
 
 vellory.ico (icon 102): a key cap with the letter T, the application's sign.
 settings.ico (icon 112): the same key cap with two slider lines, for the settings dialog.
+paused.ico (icon 113): the application's sign in grey, shown in the tray while paused.
 The shapes are drawn in a 32-unit square and sampled 4x4 per pixel, so both sizes come
 out of one drawing. Only the standard library is used.
 """
@@ -54,6 +55,14 @@ SETTINGS_GLYPH = [
     (rounded_rect(10, 6, 16, 12, 2), (0xE0, 0x7A, 0x16)),
     (rounded_rect(16, 14, 22, 20, 2), (0xE0, 0x7A, 0x16)),
 ]
+
+
+def grey(layers):
+    """The same layers in the grey of each colour's luminance."""
+    def luma(rgb):
+        y = round(0.299 * rgb[0] + 0.587 * rgb[1] + 0.114 * rgb[2])
+        return (y, y, y)
+    return [(shape, luma(rgb)) for shape, rgb in layers]
 
 
 def render(layers, size):
@@ -114,6 +123,7 @@ def main():
     folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, 'resources')
     write_ico(os.path.join(folder, 'vellory.ico'), KEY_CAP + APP_GLYPH)
     write_ico(os.path.join(folder, 'settings.ico'), KEY_CAP + SETTINGS_GLYPH)
+    write_ico(os.path.join(folder, 'paused.ico'), grey(KEY_CAP + APP_GLYPH))
 
 
 if __name__ == '__main__':

@@ -96,8 +96,7 @@ void SettingsDialog::Bind(ControlBinding& binding, HWND page, int controlId) {
 
 INT_PTR SettingsDialog::OnInitDialog() {
     const HWND dialog = Window();
-    smallIcon_.Reset(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SETTINGS_ICON),
-                                                     IMAGE_ICON, kSmallIconSize, kSmallIconSize, 0)));
+    smallIcon_ = LoadIconResource(IDI_SETTINGS_ICON, kSmallIconSize);
     ::SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
 
     // The display area is measured while the control has no tabs; the tab rows are taken

@@ -13,11 +13,6 @@
 
 namespace {
 
-HICON LoadAppIcon(int size) {
-    return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APPLICATION_ICON),
-                                           IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-}
-
 // Gives a variable a value for the length of a scope.
 template <typename T>
 class ScopedValue {
@@ -43,8 +38,11 @@ bool BringForward(const DialogEntity* open) {
 
 INT_PTR MainDialog::OnInitDialog() {
     HWND window = Window();
-    ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(LoadAppIcon(16)));
-    ::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadAppIcon(32)));
+    // The window holds its icons until OnDestroy takes them back.
+    ::SendMessageW(window, WM_SETICON, ICON_SMALL,
+                   reinterpret_cast<LPARAM>(LoadIconResource(IDI_APPLICATION_ICON, 16).Release()));
+    ::SendMessageW(window, WM_SETICON, ICON_BIG,
+                   reinterpret_cast<LPARAM>(LoadIconResource(IDI_APPLICATION_ICON, 32).Release()));
     tray_.Attach(window, app_.TrayMessage(), app_.TrayIconId());
     RestoreWindowPlacement(window, app_.Store(), WideString(kSectionMainWindow), true);
     return 1;

@@ -37,8 +37,7 @@ bool AddTrayIcon(HWND window, UINT callbackMessage, int iconResource, UINT id) {
     NOTIFYICONDATAW data = Record(window, id);
     data.uCallbackMessage = callbackMessage;
     // The shell copies the icon; ours goes at the end of the call.
-    UniqueIcon icon(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconResource),
-                                                    IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+    const UniqueIcon icon = LoadIconResource(iconResource, 16);
     data.hIcon = icon.Get();
     wchar_t tip[64];
     TrayTipText(tip);

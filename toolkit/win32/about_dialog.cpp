@@ -25,8 +25,7 @@ WideString CopyrightLine(const char16_t* programFile) {
 INT_PTR AboutDialog::OnInitDialog() {
     DialogEntity::OnInitDialog();
 
-    UniqueIcon icon(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APPLICATION_ICON),
-                                                    IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+    UniqueIcon icon = LoadIconResource(IDI_APPLICATION_ICON, 16);
     if (icon) ::SendMessageW(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon.Release()));
 
     const WideString programFile = ProgramPath();

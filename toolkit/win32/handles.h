@@ -58,6 +58,12 @@ using UniqueMessageHook = UniqueHandle<HHOOK, MessageHookTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 
+// An icon resource of this program at size x size pixels, owned; empty when it cannot be loaded.
+inline UniqueIcon LoadIconResource(int id, int size) {
+    return UniqueIcon(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
+                                                      size, size, LR_DEFAULTCOLOR)));
+}
+
 // A device context from GetDC, released to its window.
 class WindowDc {
 public:
