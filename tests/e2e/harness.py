@@ -32,8 +32,9 @@ def winpath(path):
 
 
 class Wine:
-    def __init__(self, build):
+    def __init__(self, build, version):
         self.build = os.path.abspath(build)
+        self.version = version  # the project's, three parts
         self.prefix = os.path.join(self.build, "wineprefix")
         self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all")
         self.work = os.path.join(self.build, "e2e")

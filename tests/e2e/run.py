@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Runs end-to-end scenario groups under Wine on the current X display.
-Usage: run.py --build <windows build dir> <group> [<group>...]   (groups: engine, shell)"""
+Usage: run.py --build <windows build dir> --version <x.y.z> <group> [<group>...]   (groups: engine, shell)"""
 import argparse
 import importlib
 import os
@@ -15,13 +15,14 @@ from harness import Failure, Wine, screenshot  # noqa: E402
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True)
+    parser.add_argument("--version", required=True, help="the program's version, three parts")
     parser.add_argument("--only", default="", help="run scenarios whose name contains this")
     parser.add_argument("groups", nargs="+")
     args = parser.parse_args()
     if not os.environ.get("DISPLAY"):
         print("e2e: no X display (run under tools/test-windows.sh or xvfb-run)")
         return 1
-    wine = Wine(args.build)
+    wine = Wine(args.build, args.version)
     subprocess.run([os.path.join(os.path.dirname(__file__), "..", "..", "tools", "wine-prefix.sh"), wine.prefix])
     # A persistent server: programs started at the same moment then never race its start-up.
     wine.remove_startup_shortcuts()

@@ -379,7 +379,7 @@ def scenario_tray_menu(wine):
     time.sleep(0.5)
     screenshot(shots(wine), "about_box")
     rc, text = wsend(wine, "text", "О программе...", 1001)
-    check(text.split() == [f"{ord(c):04X}" for c in "Vellory, 1.0.0.0"], f"about line: {text}")
+    check(text.split() == [f"{ord(c):04X}" for c in "Vellory, " + wine.version + ".0"], f"about line: {text}")
     click_control(wine, 1, "О программе...")  # OK
     wait_for(lambda: wsend(wine, "state", "О программе...")[0] != 0, 15, "the about box to close")
     exit_vellory(wine, proc)

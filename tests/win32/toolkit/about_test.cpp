@@ -7,6 +7,7 @@
 #include <string>
 
 #include "resources/resource.h"
+#include "vellory_version.h"
 #include "toolkit/win32/about_dialog.h"
 
 namespace {
@@ -119,7 +120,7 @@ TEST(AboutDialog, ShowsNameWithFileVersionAndCopyright) {
     ASSERT_NE(owner.Window(), nullptr);
     AboutDialog about;
     const Seen seen = owner.Run(about, kByOk);
-    EXPECT_EQ(seen.version, L"Vellory, 1.0.0.0");
+    EXPECT_EQ(seen.version, L"Vellory, " VELLORY_VERSION_TEXT);
     EXPECT_TRUE(EndsWith(seen.copyright, L"Brannock")) << testing::PrintToString(seen.copyright);
     EXPECT_EQ(seen.copyright, L"\u00A9 2026 Brannock") << "the version resource's LegalCopyright";
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "vellory_version.h"
 #include "tests/win32/common_controls.h"
 #include "toolkit/win32/dialog.h"
 
@@ -270,7 +271,7 @@ TEST(Resources, IconsVersionAndManifest) {
     EXPECT_EQ(translation[0], 0x0419);
     EXPECT_EQ(translation[1], 1200);
     // The texts are UTF-8 in the .rc: the copyright sign must arrive as one UTF-16 unit.
-    for (const auto& [name, expected] : {std::pair{L"FileVersion", L"1.0.0.0"}, std::pair{L"CompanyName", L"Brannock"},
+    for (const auto& [name, expected] : {std::pair{L"FileVersion", L"" VELLORY_VERSION_TEXT}, std::pair{L"CompanyName", L"Brannock"},
                                          std::pair{L"LegalCopyright", L"\u00A9 2026 Brannock"}}) {
         wchar_t* value = nullptr;
         const std::wstring query = std::wstring(L"\\StringFileInfo\\041904B0\\") + name;
