@@ -113,7 +113,8 @@ bool WindowedApplication::ShowMainWindow() {
 void WindowedApplication::Shutdown() {
     if (HWND main = MainWindowHandle(); main != nullptr && ::IsWindow(main)) ::EndDialog(main, IDCANCEL);
     store_.WriteString(Text(kSectionMainWindow), Text(kKeyHandle), WideString::Null());
-    instanceGuard_.Release();
+    // The guard stays until the process ends: an installer waits for it to go before it
+    // replaces the program's file.
     Application::Shutdown();
 }
 
@@ -215,13 +216,4 @@ void HotkeyApplication::Shutdown() {
     RemoveHooks(engine_);
     SaveSettings();
     WindowedApplication::Shutdown();
-}
-
-void HotkeyApplication::SaveForSessionEnd() {
-    if (HWND main = MainWindowHandle(); main != nullptr && ::IsWindow(main))
-        SaveWindowPlacement(main, store_, Text(kSectionMainWindow));
-    engineWindow_.Stop();
-    RemoveHooks(engine_);
-    SaveSettings();
-    store_.WriteString(Text(kSectionMainWindow), Text(kKeyHandle), WideString::Null());
 }

@@ -131,8 +131,6 @@ public:
     BoundRadioSetting& TypeMode() { return typeMode_; }
     // Copies "HotKey2", "Ru" and "TypeMode" into the working copies the keyboard hook reads.
     void RefreshEngineOptions();
-    // At logoff the system ends the process without the exit sequence: save what it would.
-    void SaveForSessionEnd();
 
 protected:
     HotkeyTable& Table() override { return table_; }

@@ -10,7 +10,6 @@ class InstanceGuard {
 public:
     // True when this process is the only instance (it then keeps the mutex).
     bool Acquire(const wchar_t* name);
-    void Release() { mutex_.Reset(); }
 
 private:
     UniqueKernelHandle mutex_;

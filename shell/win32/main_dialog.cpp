@@ -1,5 +1,7 @@
 #include "shell/win32/main_dialog.h"
 
+#include <cwchar>
+
 #include "resources/resource.h"
 #include "shell/win32/application.h"
 #include "settings_ui/win32/settings_dialog.h"
@@ -34,7 +36,27 @@ bool BringForward(const DialogEntity* open) {
     return true;
 }
 
+// The dialogs of this thread but one, top-most (the innermost modal one) first.
+struct OpenDialogs {
+    HWND except;
+    HWND found[8];
+    int count;
+};
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM param) {
+    auto* open = reinterpret_cast<OpenDialogs*>(param);
+    wchar_t className[8] = {};
+    if (window != open->except && ::GetClassNameW(window, className, 8) > 0 && std::wcscmp(className, L"#32770") == 0)
+        open->found[open->count++] = window;
+    return open->count < 8;
+}
+
 }  // namespace
+
+UINT QuitRequestMessage() {
+    static const UINT message = ::RegisterWindowMessageW(kQuitRequestName);
+    return message;
+}
 
 INT_PTR MainDialog::OnInitDialog() {
     HWND window = Window();
@@ -44,6 +66,7 @@ INT_PTR MainDialog::OnInitDialog() {
     ::SendMessageW(window, WM_SETICON, ICON_BIG,
                    reinterpret_cast<LPARAM>(LoadIconResource(IDI_APPLICATION_ICON, 32).Release()));
     tray_.Attach(window, app_.TrayMessage(), app_.TrayIconId());
+    QuitRequestMessage();
     RestoreWindowPlacement(window, app_.Store(), WideString(kSectionMainWindow), true);
     return 1;
 }
@@ -69,11 +92,14 @@ INT_PTR MainDialog::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
             OnWindowPosChanged();
             break;
         case WM_ENDSESSION:
-            if (wparam) app_.SaveForSessionEnd();
+            // The system ends the process once this returns.
+            if (wparam) Leave();
             break;
         default:
             if (message == app_.TrayMessage())
                 OnTrayMessage(wparam, lparam);
+            else if (message == QuitRequestMessage())
+                OnQuitRequest(wparam, lparam);
             else
                 tray_.OnTaskbarMessage(message);
             break;
@@ -136,12 +162,43 @@ bool MainDialog::ExitSequence() {
                           MB_SYSTEMMODAL | MB_ICONQUESTION | MB_OKCANCEL | MB_DEFBUTTON2) != IDOK)
             return false;
     }
-    // Leaving with the settings open is no OK: what the dialog changed goes back, as on Cancel.
-    if (settings_ != nullptr && settings_->Window() != nullptr)
-        ::SendMessageW(settings_->Window(), WM_COMMAND, IDCANCEL, 0);
+    Leave();
+    return true;
+}
+
+void MainDialog::OnQuitRequest(WPARAM flags, LPARAM round) {
+    if (flags & kQuitRequestErase) erase_ = true;
+    if (leaving_) return;  // the leave further up the stack sees the erase flag when it gets there
+    // The open dialogs' loops run further up the stack: cancel them, and leave once they have
+    // returned. A second round leaves whatever is still open.
+    if (round == 0 && CancelOpenDialogs()) {
+        ::PostMessageW(Window(), QuitRequestMessage(), 0, 1);
+        return;
+    }
+    Leave();
+}
+
+bool MainDialog::CancelOpenDialogs() {
+    ::EndMenu();
+    OpenDialogs open{Window(), {}, 0};
+    ::EnumThreadWindows(::GetCurrentThreadId(), CollectDialog, reinterpret_cast<LPARAM>(&open));
+    for (int i = 0; i < open.count; ++i) {
+        // Our dialogs put back what they changed on Cancel; a message box without a Cancel
+        // button ignores the command and is ended directly.
+        ::SendMessageW(open.found[i], WM_COMMAND, IDCANCEL, 0);
+        if (::IsWindow(open.found[i])) ::EndDialog(open.found[i], IDCANCEL);
+    }
+    return open.count > 0;
+}
+
+void MainDialog::Leave() {
+    // Asked again while the window goes (RemoveTrayIcon dispatches what is queued): once only.
+    if (leaving_) return;
+    leaving_ = true;
+    CancelOpenDialogs();
     ::DestroyWindow(Window());
     app_.Shutdown();
-    return true;
+    if (erase_) app_.Exit(true);
 }
 
 void MainDialog::RunSettings() {
@@ -156,8 +213,9 @@ void MainDialog::RunSettings() {
         app_.RefreshEngineOptions();
     }
     // Texts edited in the dialog are live already, whatever its outcome; store them now so a
-    // crash or a killed process cannot take back what the user saw in the dialog.
-    app_.SaveSettings();
+    // crash or a killed process cannot take back what the user saw in the dialog. Once the
+    // program has left from inside the dialog, everything is saved (or erased) already.
+    if (!leaving_) app_.SaveSettings();
 }
 
 void MainDialog::RunAbout() {

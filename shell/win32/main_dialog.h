@@ -7,6 +7,14 @@
 
 class HotkeyApplication;
 
+// What another program broadcasts (HWND_BROADCAST) to make a running Vellory save everything
+// and end without asking, as an installer, an uninstaller or a logoff expects. The flag
+// kQuitRequestErase in wParam also removes the settings and the Startup shortcut, so nothing
+// is written back after an uninstaller removed them.
+inline constexpr wchar_t kQuitRequestName[] = L"Brannock.Vellory.Quit";
+inline constexpr WPARAM kQuitRequestErase = 1;
+UINT QuitRequestMessage();
+
 class MainDialog : public DialogEntity {
 public:
     explicit MainDialog(HotkeyApplication& app) : app_(app) {}
@@ -21,6 +29,14 @@ private:
     void OnTrayMessage(WPARAM id, LPARAM mouseMessage);
     // Returns false when the user declined; the window then stays as it is.
     bool ExitSequence();
+    void OnQuitRequest(WPARAM flags, LPARAM round);
+    // The one way out, for the exit question, the end of the session and the quit request:
+    // open dialogs cancelled, the window destroyed (placement saved, tray icon removed), then
+    // the application's Shutdown, and the erase when one was asked for.
+    void Leave();
+    // Cancels every dialog and message box of the thread but the main window, as their Cancel
+    // does, and closes a shown menu; false when none was open.
+    bool CancelOpenDialogs();
     void RunSettings();
     void RunAbout();
 
@@ -29,6 +45,8 @@ private:
     // What is showing, so that a second request (the main window is disabled under a modal
     // dialog but still gets the tray's commands) opens nothing new.
     bool exitAsked_ = false;
+    bool leaving_ = false;
+    bool erase_ = false;
     const DialogEntity* settings_ = nullptr;
     const DialogEntity* about_ = nullptr;
 };

@@ -507,6 +507,27 @@ def scenario_asked_again_and_keyboard_only(wine):
     check(after_ok(), "a change the settings dialog never confirmed was stored")
 
 
+def scenario_quit_request(wine):
+    """Broadcast by an installer: no question, exit code 0, open dialogs cancelled first."""
+    proc = restart_with(wine)
+    click_control(wine, 2)  # "Выйти"
+    wait_for(lambda: message_box_up(wine), 15, "the question Выйти?")
+    wsend(wine, "quit", 0)
+    check(proc.wait(timeout=30) == 0, "a quit request over Выйти? must end with exit code 0")
+    worked_example(registry(wine))
+
+    proc = start_vellory(wine)
+    open_settings(wine)
+    click_control(wine, 1005, SETTINGS)  # "Кнопка [Alt]", never confirmed
+    click_control(wine, 1013, SETTINGS)  # "Добавить…": the item dialog over the settings
+    wait_for(lambda: window_up(wine, TEXT_EDIT), 15, "the item dialog")
+    wsend(wine, "quit", 0)
+    check(proc.wait(timeout=30) == 0, "a quit request over the settings must end with exit code 0")
+    reg = registry(wine)
+    check("HotKey2" not in reg["Options\\Common"], "the settings' unconfirmed change must go back, as on Cancel")
+    worked_example(reg)
+
+
 def stored_items(wine):
     """The profile's items as (key, mark, text), read back from an export of the registry."""
     out = os.path.join(wine.work, "items_out.reg")
@@ -626,4 +647,5 @@ SCENARIOS = [
     scenario_own_chords_and_multiline_texts,
     scenario_typing_by_keystrokes,
     scenario_asked_again_and_keyboard_only,
+    scenario_quit_request,
 ]

@@ -15,6 +15,7 @@
 //   wsend taskbar <caption>                             post "TaskbarCreated", as Explorer does
 //   wsend count <caption>                               print how many visible top-level windows bear it
 //   wsend memory <caption>                              print the working set of the window's process (KB)
+//   wsend quit <flags>                                  broadcast Vellory's quit request, as an installer does
 // Exit code 2 when no such window exists.
 #include <windows.h>
 #include <shellapi.h>
@@ -92,6 +93,10 @@ int wmain(int argc, wchar_t** argv) {
         EnumWindows(CountCaption, reinterpret_cast<LPARAM>(&search));
         std::printf("%d\n", search.count);
         return 0;
+    }
+    if (wcscmp(command, L"quit") == 0) {
+        const UINT message = RegisterWindowMessageW(L"Brannock.Vellory.Quit");
+        return PostMessageW(HWND_BROADCAST, message, static_cast<WPARAM>(Number(argv[2])), 0) ? 0 : 1;
     }
     HWND window = FindTop(argv[2]);
     if (!window) return 2;
