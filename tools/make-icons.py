@@ -1,17 +1,19 @@
 #!/usr/bin/env python3
-"""Draws the program's three icons and writes them as .ico files (16x16 and 32x32, 32-bit).
+"""Draws the program's three icons and writes them as .ico files, 32-bit, at the sizes Windows
+asks for from 100 % to 200 % (16 to 64) and 256 for Explorer, every frame stored as PNG.
 
     tools/make-icons.py [output-folder]      (default: resources/)
 
 vellory.ico (icon 102): a key cap with the letter T, the application's sign.
 settings.ico (icon 112): the same key cap with two slider lines, for the settings dialog.
 paused.ico (icon 113): the application's sign in grey, shown in the tray while paused.
-The shapes are drawn in a 32-unit square and sampled 4x4 per pixel, so both sizes come
+The shapes are drawn in a 32-unit square and sampled 4x4 per pixel, so every size comes
 out of one drawing. Only the standard library is used.
 """
 import os
 import struct
 import sys
+import zlib
 
 SAMPLES = 4
 
@@ -96,22 +98,29 @@ def render(layers, size):
     return rows
 
 
-def dib(rows):
+SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
+
+
+def png(rows):
+    """An RGBA PNG; Windows Vista and later read PNG icon frames of any size, and a frame
+    of flat colours compresses to a small fraction of its bitmap."""
     size = len(rows)
-    header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
-    pixels = b''.join(bytes(px) for row in reversed(rows) for px in row)
-    # The AND mask is all zero: the alpha channel carries the transparency.
-    mask_stride = ((size + 31) // 32) * 4
-    mask = bytes(mask_stride * size)
-    return header + pixels + mask
+
+    def chunk(kind, data):
+        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+    # Filter "none" on every row; (b, g, r, a) as rendered becomes PNG's (r, g, b, a).
+    raw = b''.join(b'\0' + bytes(c for b, g, r, a in row for c in (r, g, b, a)) for row in rows)
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', size, size, 8, 6, 0, 0, 0))
+            + chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
 
 
-def write_ico(path, layers, sizes=(16, 32)):
-    images = [dib(render(layers, s)) for s in sizes]
+def write_ico(path, layers, sizes=SIZES):
+    images = [png(render(layers, s)) for s in sizes]
     out = struct.pack('<HHH', 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for s, image in zip(sizes, images):
-        out += struct.pack('<BBBBHHII', s, s, 0, 0, 1, 32, len(image), offset)
+        # A width or height of 256 is written as 0.
+        out += struct.pack('<BBBBHHII', s % 256, s % 256, 0, 0, 1, 32, len(image), offset)
         offset += len(image)
     out += b''.join(images)
     with open(path, 'wb') as f:

@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr int kSmallIconSize = 16;
 constexpr int kPageLeftShift = 2;
 
 RECT WindowRectIn(HWND window, HWND client) {
@@ -96,7 +95,7 @@ void SettingsDialog::Bind(ControlBinding& binding, HWND page, int controlId) {
 
 INT_PTR SettingsDialog::OnInitDialog() {
     const HWND dialog = Window();
-    smallIcon_ = LoadIconResource(IDI_SETTINGS_ICON, kSmallIconSize);
+    smallIcon_ = LoadSmallIcon(IDI_SETTINGS_ICON);
     ::SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
 
     // The display area is measured while the control has no tabs; the tab rows are taken

@@ -62,9 +62,9 @@ INT_PTR MainDialog::OnInitDialog() {
     HWND window = Window();
     // The window holds its icons until OnDestroy takes them back.
     ::SendMessageW(window, WM_SETICON, ICON_SMALL,
-                   reinterpret_cast<LPARAM>(LoadIconResource(IDI_APPLICATION_ICON, 16).Release()));
+                   reinterpret_cast<LPARAM>(LoadSmallIcon(IDI_APPLICATION_ICON).Release()));
     ::SendMessageW(window, WM_SETICON, ICON_BIG,
-                   reinterpret_cast<LPARAM>(LoadIconResource(IDI_APPLICATION_ICON, 32).Release()));
+                   reinterpret_cast<LPARAM>(LoadLargeIcon(IDI_APPLICATION_ICON).Release()));
     tray_.Attach(window, app_.TrayMessage(), app_.TrayIconId());
     QuitRequestMessage();
     RestoreWindowPlacement(window, app_.Store(), WideString(kSectionMainWindow), true);

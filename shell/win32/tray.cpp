@@ -37,7 +37,7 @@ bool AddTrayIcon(HWND window, UINT callbackMessage, int iconResource, UINT id) {
     NOTIFYICONDATAW data = Record(window, id);
     data.uCallbackMessage = callbackMessage;
     // The shell copies the icon; ours goes at the end of the call.
-    const UniqueIcon icon = LoadIconResource(iconResource, 16);
+    const UniqueIcon icon = LoadSmallIcon(iconResource);
     data.hIcon = icon.Get();
     wchar_t tip[64];
     TrayTipText(tip);

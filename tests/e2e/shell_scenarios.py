@@ -528,6 +528,41 @@ def scenario_quit_request(wine):
     worked_example(reg)
 
 
+def scenario_high_dpi(wine):
+    """At 144 DPI (150 %) the icons come at the system's metrics; screenshots to look at."""
+    desktop = r"HKCU\Control Panel\Desktop"  # read by each Wine process as it starts
+    wine.run("reg", "add", desktop, "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144", "/f")
+    try:
+        check(wsend(wine, "metrics", "-")[1] == "24 48", "icon metrics of a DPI-aware program at 144 DPI")
+        # Icons are process-local in Wine: the dialogs' own test programs check theirs in-process.
+        for test, cases in (("toolkit/about_tests", "AboutDialog.SmallIcon*"),
+                            ("settings_ui/settings_dialog_test", "SettingsDialog.OpeningAndClosing*")):
+            r = wine.run(os.path.join(wine.build, "tests", "win32", test + ".exe"), "--gtest_filter=" + cases,
+                         timeout=120)
+            check(r.returncode == 0, f"{test} at 144 DPI: {r.stdout.decode('utf-8', 'replace')[-1500:]}")
+        proc = restart_with(wine)
+        screenshot(shots(wine), "dpi144_main_window")
+        open_settings(wine)
+        screenshot(shots(wine), "dpi144_settings_hotkeys")
+        key("ctrl+Tab")  # "Общие"
+        wait_for(lambda: control_rect(wine, SETTINGS, 1003), 10, "the general page")
+        time.sleep(0.3)
+        screenshot(shots(wine), "dpi144_settings_general")
+        close_dialog(wine, SETTINGS, 2)
+        wsend(wine, "post", CAPTION, TRAY_MESSAGE, 0, WM_RBUTTONUP)  # the menu at the cursor
+        wait_for(lambda: menu_shown(wine), 10, "the tray menu")
+        time.sleep(0.3)
+        screenshot(shots(wine), "dpi144_tray_menu")
+        choose_menu_item(wine, first=True)  # "О программе..."
+        wait_for(lambda: window_up(wine, "О программе..."), 15, "the about box")
+        time.sleep(0.5)
+        screenshot(shots(wine), "dpi144_about_box")
+        close_dialog(wine, "О программе...", 1)
+        exit_vellory(wine, proc)
+    finally:
+        wine.run("reg", "delete", desktop, "/v", "LogPixels", "/f")
+
+
 def stored_items(wine):
     """The profile's items as (key, mark, text), read back from an export of the registry."""
     out = os.path.join(wine.work, "items_out.reg")
@@ -648,4 +683,5 @@ SCENARIOS = [
     scenario_typing_by_keystrokes,
     scenario_asked_again_and_keyboard_only,
     scenario_quit_request,
+    scenario_high_dpi,
 ]

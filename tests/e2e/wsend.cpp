@@ -15,6 +15,8 @@
 //   wsend taskbar <caption>                             post "TaskbarCreated", as Explorer does
 //   wsend count <caption>                               print how many visible top-level windows bear it
 //   wsend memory <caption>                              print the working set of the window's process (KB)
+//   wsend metrics -                                     print the small and large icon sizes a DPI-aware
+//                                                       program is given
 //   wsend quit <flags>                                  broadcast Vellory's quit request, as an installer does
 // Exit code 2 when no such window exists.
 #include <windows.h>
@@ -92,6 +94,11 @@ int wmain(int argc, wchar_t** argv) {
         CaptionCount search{argv[2], 0};
         EnumWindows(CountCaption, reinterpret_cast<LPARAM>(&search));
         std::printf("%d\n", search.count);
+        return 0;
+    }
+    if (wcscmp(command, L"metrics") == 0) {
+        SetProcessDPIAware();
+        std::printf("%d %d\n", GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CXICON));
         return 0;
     }
     if (wcscmp(command, L"quit") == 0) {

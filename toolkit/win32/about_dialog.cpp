@@ -25,7 +25,7 @@ WideString CopyrightLine(const char16_t* programFile) {
 INT_PTR AboutDialog::OnInitDialog() {
     DialogEntity::OnInitDialog();
 
-    UniqueIcon icon = LoadIconResource(IDI_APPLICATION_ICON, 16);
+    UniqueIcon icon = LoadSmallIcon(IDI_APPLICATION_ICON);
     if (icon) ::SendMessageW(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon.Release()));
 
     const WideString programFile = ProgramPath();

@@ -64,6 +64,11 @@ inline UniqueIcon LoadIconResource(int id, int size) {
                                                       size, size, LR_DEFAULTCOLOR)));
 }
 
+// The sizes the system shows small icons (captions, the tray) and large ones (Alt+Tab) at, for
+// the DPI this program runs at: a frame of that size is picked, never one stretched.
+inline UniqueIcon LoadSmallIcon(int id) { return LoadIconResource(id, ::GetSystemMetrics(SM_CXSMICON)); }
+inline UniqueIcon LoadLargeIcon(int id) { return LoadIconResource(id, ::GetSystemMetrics(SM_CXICON)); }
+
 // A device context from GetDC, released to its window.
 class WindowDc {
 public:

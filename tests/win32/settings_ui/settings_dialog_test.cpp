@@ -526,7 +526,13 @@ TEST(SettingsDialog, OpeningAndClosingLeaksNothing) {
         SettingsDialog dialog(app.Options());
         const HWND window = dialog.CreateModeless(IDD_SETTINGS, nullptr);
         const auto icon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
-        EXPECT_NE(icon, nullptr);
+        ICONINFO shown{};
+        BITMAP bitmap{};
+        ASSERT_TRUE(GetIconInfo(icon, &shown));
+        GetObjectW(shown.hbmColor, sizeof bitmap, &bitmap);
+        DeleteObject(shown.hbmColor);
+        DeleteObject(shown.hbmMask);
+        EXPECT_EQ(bitmap.bmWidth, GetSystemMetrics(SM_CXSMICON)) << "the small icon at the system's DPI";
         SendMessageW(window, WM_COMMAND, IDCANCEL, 0);
         DestroyWindow(window);
         ICONINFO info{};

@@ -133,8 +133,8 @@ TEST(AboutDialog, SmallIconIsHeldWhileOpenAndDestroyedHoweverItCloses) {
         AboutDialog about;
         const Seen seen = owner.Run(about, close);
         ASSERT_NE(seen.smallIcon, nullptr);
-        EXPECT_EQ(seen.iconSize.cx, 16);
-        EXPECT_EQ(seen.iconSize.cy, 16);
+        EXPECT_EQ(seen.iconSize.cx, GetSystemMetrics(SM_CXSMICON));
+        EXPECT_EQ(seen.iconSize.cy, GetSystemMetrics(SM_CYSMICON));
         EXPECT_FALSE(IconSize(seen.smallIcon, nullptr)) << "the icon outlived its window";
         EXPECT_EQ(about.Window(), nullptr);
         EXPECT_TRUE(IsWindowEnabled(owner.Window())) << "the owner is given back its input";

@@ -242,8 +242,9 @@ TEST(SettingsPage, ACommandReachesTheParentBeforeThePagesOwnHandling) {
 }
 
 TEST(Resources, IconsVersionAndManifest) {
-    for (int id : {IDI_APPLICATION_ICON, IDI_SETTINGS_ICON}) {
-        for (int size : {16, 32}) {
+    // Every size Windows asks for from 100 % to 200 %, and Explorer's 256, is drawn, not stretched.
+    for (int id : {IDI_APPLICATION_ICON, IDI_SETTINGS_ICON, IDI_PAUSED_ICON}) {
+        for (int size : {16, 20, 24, 32, 40, 48, 64, 256}) {
             HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
                                                        size, size, LR_DEFAULTCOLOR));
             ASSERT_NE(icon, nullptr) << id << " at " << size;
