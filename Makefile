@@ -3,7 +3,7 @@ SHELL := /bin/bash
 JOBS ?= 2
 FUZZ_SECONDS ?= 20
 
-.PHONY: run test setup native bench win32 win64 build test-native test-windows test-e2e fuzz clean
+.PHONY: run test dist setup native bench win32 win64 build test-native test-windows test-e2e fuzz clean
 
 setup:
 	@bash tools/setup.sh
@@ -38,5 +38,10 @@ test: build test-native fuzz test-windows
 run: win32
 	@bash tools/run.sh
 
+# The release files of the 32-bit program: dist/Vellory-<version>-setup.exe and -portable.zip.
+dist: win32
+	@cmake --build build/win32 --target dist >>build/win32.log 2>&1 || { tail -n 20 build/win32.log; exit 1; }
+	@cd dist && for f in *; do echo "dist: $$f, $$(stat -c %s "$$f") bytes"; done
+
 clean:
-	rm -rf build
+	rm -rf build dist

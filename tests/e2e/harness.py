@@ -65,6 +65,12 @@ class Wine:
     def run(self, *args, timeout=60):
         return subprocess.run(["wine", *args], env=self.env, capture_output=True, timeout=timeout)
 
+    def call(self, *args, timeout=120):
+        """Runs a program to its end and gives its exit code. It gets none of our standard
+        handles, so a program it starts (an installer starts Vellory) cannot hold us up."""
+        return subprocess.run(["wine", *args], env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, timeout=timeout).returncode
+
     def reg_query(self, key):
         r = self.run("reg", "query", key, "/s")
         return r.stdout.decode("utf-8", "replace").replace("\r", "") if r.returncode == 0 else None

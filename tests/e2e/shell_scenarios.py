@@ -3,6 +3,7 @@ what lands in the registry."""
 import glob
 import os
 import re
+import shutil
 import subprocess
 import time
 
@@ -563,6 +564,54 @@ def scenario_high_dpi(wine):
         wine.run("reg", "delete", desktop, "/v", "LogPixels", "/f")
 
 
+UNINSTALL = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vellory"
+
+
+def scenario_installer(wine):
+    """The release's setup under Wine: install, install over a running copy, uninstall, purge."""
+    fresh(wine)
+    setup = os.path.join(wine.build, "installer", f"Vellory-{wine.version}-setup.exe")
+    folder = glob.glob(wine.drive_c("users", "*", "AppData", "Local"))[0] + "/Programs/Vellory"
+    installed, uninstaller = folder + "/Vellory.exe", folder + "/uninstall.exe"
+    menu = glob.glob(wine.drive_c("users", "*", "AppData", "Roaming", "Microsoft", "Windows", "Start Menu",
+                                  "Programs"))[0] + "/Vellory.lnk"
+    wine.reg_delete(UNINSTALL)  # what a failed run may have left
+    shutil.rmtree(folder, ignore_errors=True)
+    check(wine.call(setup, "/S") == 0, "silent install")
+    check(os.path.isfile(installed) and os.path.isfile(uninstaller) and os.path.isfile(menu),
+          "the program, its uninstaller and the Start-menu shortcut")
+    entry = wine.reg_query(UNINSTALL) or ""
+    for line in ("DisplayName    REG_SZ    Vellory", f"DisplayVersion    REG_SZ    {wine.version}",
+                 "Publisher    REG_SZ    Brannock", "NoModify    REG_DWORD    0x1", "QuietUninstallString",
+                 "EstimatedSize", "InstallLocation", "DisplayIcon"):
+        check(line in entry, f"uninstall entry without {line!r}: {entry}")
+    check(not state(wine), "a silent install starts nothing that did not run")
+
+    old = wine.start(installed)
+    wait_for(lambda: (state(wine) or (0, 0))[1] == 1, 30, "the installed Vellory")
+    wsend(wine, "move", CAPTION, 300, 200)  # a change only saved at exit
+    moved = control_rect(wine, CAPTION, 0)
+    check(wine.call(setup, "/S") == 0, "silent install over a running Vellory")
+    check(old.wait(timeout=30) == 0, "the running copy must end with exit code 0")
+    wait_for(lambda: (state(wine) or (0, 0))[1] == 1, 30, "the new Vellory, started again")
+    check(control_rect(wine, CAPTION, 0) == moved, "the new copy opens where the old one was moved to")
+
+    # The uninstaller returns at once and goes on from a copy in the temporary folder.
+    wine.call(uninstaller, "/S")
+    wait_for(lambda: not os.path.exists(folder) and not wine.reg_query(UNINSTALL), 30, "the uninstall")
+    check(not state(wine) and not os.path.exists(menu) and not shortcut(wine), "Vellory and its shortcuts gone")
+    worked_example(registry(wine))  # the settings stay
+
+    check(wine.call(setup, "/S") == 0, "install again")
+    running = wine.start(installed)
+    wait_for(lambda: (state(wine) or (0, 0))[1] == 1, 30, "the installed Vellory")
+    wine.call(uninstaller, "/S", "/PURGE")
+    wait_for(lambda: not os.path.exists(folder), 30, "the purge")
+    check(running.wait(timeout=30) == 0, "the running copy must end with exit code 0")
+    time.sleep(1)
+    check(wine.reg_query(r"HKCU\Software\Brannock") is None, "the purge leaves no settings, nor the firm's key")
+
+
 def stored_items(wine):
     """The profile's items as (key, mark, text), read back from an export of the registry."""
     out = os.path.join(wine.work, "items_out.reg")
@@ -684,4 +733,5 @@ SCENARIOS = [
     scenario_asked_again_and_keyboard_only,
     scenario_quit_request,
     scenario_high_dpi,
+    scenario_installer,
 ]

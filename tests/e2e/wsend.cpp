@@ -17,6 +17,7 @@
 //   wsend memory <caption>                              print the working set of the window's process (KB)
 //   wsend metrics -                                     print the small and large icon sizes a DPI-aware
 //                                                       program is given
+//   wsend move <caption> <x> <y>                        move the top-level window, as a drag does
 //   wsend quit <flags>                                  broadcast Vellory's quit request, as an installer does
 // Exit code 2 when no such window exists.
 #include <windows.h>
@@ -114,6 +115,10 @@ int wmain(int argc, wchar_t** argv) {
         if (command[0] == L'p') return PostMessageW(window, message, wparam, lparam) ? 0 : 1;
         std::printf("%lld\n", static_cast<long long>(SendMessageW(window, message, wparam, lparam)));
         return 0;
+    }
+    if (wcscmp(command, L"move") == 0 && argc >= 5) {
+        return SetWindowPos(window, nullptr, static_cast<int>(Number(argv[3])), static_cast<int>(Number(argv[4])), 0, 0,
+                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) ? 0 : 1;
     }
     if (wcscmp(command, L"trayicon") == 0) {
         NOTIFYICONDATAW data{};
