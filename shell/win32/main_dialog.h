@@ -8,7 +8,7 @@
 class HotkeyApplication;
 
 // What another program broadcasts (HWND_BROADCAST) to make a running Vellory save everything
-// and end without asking, as an installer, an uninstaller or a logoff expects. The flag
+// and end without asking, as an installer or an uninstaller expects. The flag
 // kQuitRequestErase in wParam also removes the settings and the Startup shortcut, so nothing
 // is written back after an uninstaller removed them.
 inline constexpr wchar_t kQuitRequestName[] = L"Brannock.Vellory.Quit";
