@@ -161,6 +161,13 @@ HookResult keyboardHookProc(const KeyEvent& event, EngineState& state, const Hot
     return kSwallow;
 }
 
+void ResetChordState(EngineState& state) {
+    state.maskWinRelease = false;
+    state.maskAltRelease = false;
+    state.downFate.fill(DownFate::None);
+    state.pendingCount = 0;
+}
+
 void TypePendingTexts(EngineState& state, const HotkeyTable& table, KeyPlatform& platform) {
     for (std::size_t i = 0; i < state.pendingCount; ++i) {
         const auto item = static_cast<std::size_t>(state.pendingItems[i]);

@@ -1,6 +1,6 @@
 #pragma once
 // The hotkey table and the decision taken for every key event of the desktop.
-// Pure logic over a six-operation platform interface; engine/win32 maps it to Windows.
+// Pure logic over the KeyPlatform interface below; engine/win32 maps it to Windows.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -124,6 +124,17 @@ struct EngineState {
     std::array<std::int32_t, 8> pendingItems{};
     std::size_t pendingCount = 0;
 };
+
+// What the hooks and the engine's window act on. A view: the application owns both, and
+// they must outlive the hooks.
+struct EngineContext {
+    EngineState* state = nullptr;
+    const HotkeyTable* table = nullptr;
+};
+
+// Forgets every chord under way (release masks, keystrokes waiting for the modifier, what
+// became of each key-down), so nothing of it fires later: after the hook was lost, or a pause.
+void ResetChordState(EngineState& state);
 
 struct KeyEvent {
     std::int32_t code = 0;

@@ -3,6 +3,7 @@
 #include <hidusage.h>
 
 #include "engine/win32/hooks.h"
+#include "engine/win32/key_platform.h"
 
 namespace {
 
@@ -23,10 +24,9 @@ RAWINPUTDEVICE KeyboardDevice(DWORD flags, HWND target) {
 
 }  // namespace
 
-bool EngineWindow::Start(EngineState& state, const HotkeyTable& table, HINSTANCE instance) {
+bool EngineWindow::Start(EngineContext engine, HINSTANCE instance) {
     if (window_) return false;
-    state_ = &state;
-    table_ = &table;
+    engine_ = engine;
     instance_ = instance;
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = WindowProc;
@@ -36,7 +36,7 @@ bool EngineWindow::Start(EngineState& state, const HotkeyTable& table, HINSTANCE
     window_.Reset(::CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr));
     if (!window_) return false;
     ::SetWindowLongPtrW(window_.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    state.engineWindow = window_.Get();
+    engine.state->engineWindow = window_.Get();
     // INPUTSINK: raw input arrives while other programs have the focus, as the hook does.
     const RAWINPUTDEVICE device = KeyboardDevice(RIDEV_INPUTSINK, window_.Get());
     rawInput_ = ::RegisterRawInputDevices(&device, 1, sizeof device) != FALSE;
@@ -49,7 +49,7 @@ void EngineWindow::Stop() {
         ::RegisterRawInputDevices(&device, 1, sizeof device);
         rawInput_ = false;
     }
-    if (state_ != nullptr) state_->engineWindow = nullptr;
+    if (engine_.state != nullptr) engine_.state->engineWindow = nullptr;
     window_.Reset();
 }
 
@@ -61,7 +61,7 @@ void EngineWindow::OnRawInput() {
 
 void EngineWindow::OnCheck() {
     ::KillTimer(window_.Get(), kCheckTimer);
-    if (watchdog_.HookLost(state_->lastEventTime)) ReinstallHooks(*state_, *table_, instance_);
+    if (watchdog_.HookLost(engine_.state->lastEventTime)) ReinstallHooks(engine_, instance_);
 }
 
 LRESULT CALLBACK EngineWindow::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -75,8 +75,8 @@ LRESULT CALLBACK EngineWindow::WindowProc(HWND window, UINT message, WPARAM wpar
             if (wparam == kCheckTimer) self->OnCheck();
             return 0;
         case kTypePendingMessage: {
-            WindowsKeyPlatform platform(*self->state_);
-            TypePendingTexts(*self->state_, *self->table_, platform);
+            WindowsKeyPlatform platform(*self->engine_.state);
+            TypePendingTexts(*self->engine_.state, *self->engine_.table, platform);
             return 0;
         }
         default:

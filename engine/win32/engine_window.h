@@ -17,10 +17,10 @@ public:
     EngineWindow& operator=(const EngineWindow&) = delete;
     ~EngineWindow() { Stop(); }
 
-    // Serves the hooks that InstallHooks put in for this state and table; both must outlive
-    // the window. False when the window or raw input cannot be had; without raw input the
-    // window still types, and the hooks go unwatched.
-    bool Start(EngineState& state, const HotkeyTable& table, HINSTANCE instance);
+    // Serves the hooks that InstallHooks put in for this context, which must outlive the
+    // window. False when the window or raw input cannot be had; without raw input the window
+    // still types, and the hooks go unwatched.
+    bool Start(EngineContext engine, HINSTANCE instance);
     void Stop();
 
 private:
@@ -28,13 +28,9 @@ private:
     void OnRawInput();
     void OnCheck();
 
-    EngineState* state_ = nullptr;
-    const HotkeyTable* table_ = nullptr;
+    EngineContext engine_;
     HINSTANCE instance_ = nullptr;
     HookWatchdog watchdog_;
     UniqueWindow window_;
     bool rawInput_ = false;
 };
-
-// Posted to the engine window by the hook: type the pending texts now.
-inline constexpr UINT kTypePendingMessage = WM_APP + 1;

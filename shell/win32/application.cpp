@@ -192,7 +192,7 @@ bool HotkeyApplication::Start() {
     LoadSettings();
     RefreshEngineOptions();
     ::InitCommonControls();
-    if (InstallHooks(engine_, table_, instance_)) engineWindow_.Start(engine_, table_, instance_);
+    if (InstallHooks(EngineView(), instance_)) engineWindow_.Start(EngineView(), instance_);
     ShowMainWindow();
     return true;
 }

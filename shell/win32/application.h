@@ -125,6 +125,7 @@ public:
     int TrayIconId() const override { return IDI_APPLICATION_ICON; }
 
     EngineState& Engine() { return engine_; }
+    EngineContext EngineView() { return EngineContext{&engine_, &table_}; }
     HotkeyTable& Hotkeys() { return table_; }
     BoundRadioSetting& HotKey2() { return hotKey2_; }
     BoundBoolSetting& Ru() { return ru_; }

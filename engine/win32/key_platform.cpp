@@ -1,0 +1,48 @@
+#include "engine/win32/key_platform.h"
+
+bool WindowsKeyPlatform::isKeyDown(std::uint32_t virtualKey) {
+    return (::GetKeyState(static_cast<int>(virtualKey)) & 0x80) != 0;
+}
+
+bool WindowsKeyPlatform::windowExists(WindowId window) {
+    return ::IsWindow(reinterpret_cast<HWND>(window)) != FALSE;
+}
+
+std::uint16_t WindowsKeyPlatform::layoutLanguageOf(WindowId window) {
+    const DWORD thread = ::GetWindowThreadProcessId(reinterpret_cast<HWND>(window), nullptr);
+    return static_cast<std::uint16_t>(reinterpret_cast<std::uintptr_t>(::GetKeyboardLayout(thread)) & 0xFFFF);
+}
+
+bool WindowsKeyPlatform::postChar(WindowId window, char16_t unit) {
+    return ::PostMessageW(reinterpret_cast<HWND>(window), WM_CHAR, static_cast<WPARAM>(unit), 1) != FALSE;
+}
+
+void WindowsKeyPlatform::injectKey(std::uint32_t virtualKey, bool release) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = static_cast<WORD>(virtualKey);
+    input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
+    input.ki.dwExtraInfo = kOwnInputMark;
+    ::SendInput(1, &input, sizeof(INPUT));
+}
+
+void WindowsKeyPlatform::injectUnit(char16_t unit) {
+    INPUT inputs[2]{};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wScan = static_cast<WORD>(unit);
+        input.ki.dwFlags = KEYEVENTF_UNICODE;
+        input.ki.dwExtraInfo = kOwnInputMark;
+    }
+    inputs[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    ::SendInput(2, inputs, sizeof(INPUT));
+}
+
+void WindowsKeyPlatform::scheduleTyping() {
+    ::PostMessageW(static_cast<HWND>(state_.engineWindow), kTypePendingMessage, 0, 0);
+}
+
+HookResult WindowsKeyPlatform::passOn(const KeyEvent& event) {
+    return ::CallNextHookEx(static_cast<HHOOK>(state_.keyboardHook), event.code,
+                            static_cast<WPARAM>(event.message), static_cast<LPARAM>(event.passOnData));
+}
