@@ -81,13 +81,38 @@ std::uint32_t OtherModifier(const EngineState& state) {
     return state.modifierMode != kModifierModeWin ? kVkLeftWin : kVkAlt;
 }
 
-// Types the text of the chord's item into the focus window. False when the key-down must go
-// through instead: no item for the chord, no live target, a foreign layout, nothing typed.
+// The window the text goes to: the keyboard focus of the program in front. Vellory's own
+// windows are no target, so there it is the window last focused in another program. None
+// when the focus cannot be told: better nothing typed than typed into the wrong window.
+WindowId ChooseTarget(const EngineState& state, KeyPlatform& platform) {
+    const ForegroundFocus focus = platform.foregroundFocus();
+    if (focus.kind == ForegroundFocus::Foreign) return focus.window;
+    if (focus.kind == ForegroundFocus::Own && state.focusWindow != 0 && platform.windowExists(state.focusWindow))
+        return state.focusWindow;
+    return 0;
+}
+
+// Whether the target's program is one the user keeps Vellory out of. A program that cannot be
+// asked counts as excluded while there is a list: the list may be there to keep it out.
+bool IsExcluded(WindowId target, EngineState& state, KeyPlatform& platform) {
+    ProgramExclusions& exclusions = state.exclusions;
+    if (exclusions.Empty()) return false;
+    ProcessKey process;
+    if (!platform.processOf(target, process)) return true;
+    bool excluded = false;
+    if (exclusions.CachedVerdict(process, excluded)) return excluded;
+    char16_t name[kMaxFileName];
+    if (!platform.processFileName(process, name)) return true;
+    excluded = exclusions.Matches(name);
+    exclusions.RememberVerdict(process, excluded);
+    return excluded;
+}
+
+// Types the text of the chord's item into the target. False when the key-down must go
+// through instead: no item for the chord, no target, an excluded program, a foreign layout,
+// nothing typed.
 bool TypeHotkey(std::uint8_t key, EngineState& state, const HotkeyTable& table, KeyPlatform& platform) {
     if (!table.HasKey(key)) return false;
-    // One thread runs both hooks, so the focus window cannot change during this call.
-    const WindowId target = state.focusWindow;
-    if (target == 0 || !platform.windowExists(target)) return false;
 
     // The first item for the key and the Ctrl/Shift state is the one a scan would find, and
     // the main/other modifier test is the same for every item, so one lookup decides.
@@ -97,10 +122,14 @@ bool TypeHotkey(std::uint8_t key, EngineState& state, const HotkeyTable& table, 
     const std::int32_t found = table.FirstFor(key, ctrl ? 2 : shift ? 1 : 0);
     if (found < 0) return false;
     if (!platform.isKeyDown(MainModifier(state)) || platform.isKeyDown(OtherModifier(state))) return false;
-    if (state.russianLayoutOnly && platform.layoutLanguageOf(target) != kRussianLanguage) return false;
-
     const char16_t* text = table.At(static_cast<std::size_t>(found)).text.Data();
     if (text == nullptr || text[0] == 0) return false;
+
+    // One thread runs both hooks, so the recorded focus cannot change during this call.
+    const WindowId target = ChooseTarget(state, platform);
+    if (target == 0 || IsExcluded(target, state, platform)) return false;
+    if (state.russianLayoutOnly && platform.layoutLanguageOf(target) != kRussianLanguage) return false;
+
     if (state.typeMode == kTypeByKeystrokes) {
         if (state.pendingCount == state.pendingItems.size()) return false;
         state.pendingItems[state.pendingCount++] = found;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/exclusions.h"
 #include "toolkit/wide_string.h"
 
 using WindowId = std::uintptr_t;  // a window handle; 0 is none
@@ -107,7 +108,7 @@ enum : std::int32_t { kTypeByMessages = 0, kTypeByKeystrokes = 1 };
 enum class DownFate : std::uint8_t { None, PassedOn, Swallowed };
 
 struct EngineState {
-    bool engineActive = false;
+    bool engineActive = false;  // false while paused: every event then passes on untouched
     WindowId focusWindow = 0;
     bool maskWinRelease = false;
     bool maskAltRelease = false;
@@ -123,6 +124,7 @@ struct EngineState {
     // the chords of keystroke typing wait here for the main modifier's release.
     std::array<std::int32_t, 8> pendingItems{};
     std::size_t pendingCount = 0;
+    ProgramExclusions exclusions;  // a copy of "ExcludePrograms", parsed
 };
 
 // What the hooks and the engine's window act on. A view: the application owns both, and
@@ -146,6 +148,17 @@ struct KeyEvent {
     std::intptr_t passOnData = 0;  // opaque to the engine, used by passOn
 };
 
+// Where the keyboard focus is: in another program's window, in one of Vellory's own, or
+// unknown (no foreground window, or its thread cannot be asked, as on another desktop).
+struct ForegroundFocus {
+    enum Kind : std::uint8_t { Unknown, Own, Foreign };
+    Kind kind = Unknown;
+    WindowId window = 0;  // the focus of the foreground window's thread, or that window itself
+};
+
+// Longest program file name a lookup takes; a longer one cannot exist on Windows.
+constexpr std::size_t kMaxFileName = 260;
+
 class KeyPlatform {
 public:
     virtual bool isKeyDown(std::uint32_t virtualKey) = 0;
@@ -159,6 +172,11 @@ public:
     // Asks for TypePendingTexts once the hook has returned, after the modifier's release.
     virtual void scheduleTyping() = 0;
     virtual HookResult passOn(const KeyEvent& event) = 0;
+    // Asked only once a key has matched an item.
+    virtual ForegroundFocus foregroundFocus() = 0;
+    virtual bool processOf(WindowId window, ProcessKey& process) = 0;
+    // The file name of the process's program, ended by a NUL; false when it cannot be asked.
+    virtual bool processFileName(const ProcessKey& process, char16_t (&name)[kMaxFileName]) = 0;
 
 protected:
     ~KeyPlatform() = default;

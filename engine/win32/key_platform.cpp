@@ -1,5 +1,9 @@
 #include "engine/win32/key_platform.h"
 
+#include <cwchar>
+
+#include "toolkit/win32/process.h"
+
 bool WindowsKeyPlatform::isKeyDown(std::uint32_t virtualKey) {
     return (::GetKeyState(static_cast<int>(virtualKey)) & 0x80) != 0;
 }
@@ -45,4 +49,36 @@ void WindowsKeyPlatform::scheduleTyping() {
 HookResult WindowsKeyPlatform::passOn(const KeyEvent& event) {
     return ::CallNextHookEx(static_cast<HHOOK>(state_.keyboardHook), event.code,
                             static_cast<WPARAM>(event.message), static_cast<LPARAM>(event.passOnData));
+}
+
+ForegroundFocus WindowsKeyPlatform::foregroundFocus() {
+    const HWND front = ::GetForegroundWindow();
+    if (front == nullptr) return {};
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(front, nullptr), &info)) return {};
+    // With attached input the focus may sit in another process than the window in front.
+    const HWND focus = info.hwndFocus != nullptr ? info.hwndFocus : front;
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(focus, &process);
+    const auto kind = process == ::GetCurrentProcessId() ? ForegroundFocus::Own : ForegroundFocus::Foreign;
+    return {kind, reinterpret_cast<WindowId>(focus)};
+}
+
+bool WindowsKeyPlatform::processOf(WindowId window, ProcessKey& process) {
+    DWORD id = 0;
+    ::GetWindowThreadProcessId(reinterpret_cast<HWND>(window), &id);
+    if (id == 0 || !ProcessStartTime(id, process.startTime)) return false;
+    process.id = id;
+    return true;
+}
+
+bool WindowsKeyPlatform::processFileName(const ProcessKey& process, char16_t (&name)[kMaxFileName]) {
+    // The hook runs on one thread only, so one path buffer serves every call; a path may be
+    // far longer than the file name at its end.
+    static wchar_t path[32768];
+    const wchar_t* file = ::ProcessFileName(process.id, path, sizeof path / sizeof path[0]);
+    if (file == nullptr || std::wcslen(file) >= kMaxFileName) return false;
+    std::wmemcpy(reinterpret_cast<wchar_t*>(name), file, std::wcslen(file) + 1);
+    return true;
 }

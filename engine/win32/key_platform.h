@@ -18,6 +18,9 @@ public:
     void injectUnit(char16_t unit) override;
     void scheduleTyping() override;
     HookResult passOn(const KeyEvent& event) override;
+    ForegroundFocus foregroundFocus() override;
+    bool processOf(WindowId window, ProcessKey& process) override;
+    bool processFileName(const ProcessKey& process, char16_t (&name)[kMaxFileName]) override;
 
 private:
     const EngineState& state_;

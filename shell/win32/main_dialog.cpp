@@ -44,6 +44,7 @@ INT_PTR MainDialog::OnInitDialog() {
     ::SendMessageW(window, WM_SETICON, ICON_BIG,
                    reinterpret_cast<LPARAM>(LoadIconResource(IDI_APPLICATION_ICON, 32).Release()));
     tray_.Attach(window, app_.TrayMessage(), app_.TrayIconId());
+    SetPaused(app_.Paused().Get());
     RestoreWindowPlacement(window, app_.Store(), WideString(kSectionMainWindow), true);
     return 1;
 }
@@ -121,6 +122,9 @@ INT_PTR MainDialog::OnCommand(WPARAM wparam, LPARAM lparam) {
         case IDM_ABOUT:
             RunAbout();
             break;
+        case IDM_PAUSE:
+            SetPaused(!app_.Paused().Get());
+            break;
         default:
             break;
     }
@@ -149,7 +153,8 @@ void MainDialog::RunSettings() {
     // first one's Cancel would then put back what the second remembered.
     if (BringForward(settings_)) return;
     SettingsDialog dialog(SettingsDialogOptions{app_.HotKey2(), app_.Ru(), app_.Autostart(), app_.StartMinimize(),
-                                                app_.MinimizeToTray(), app_.TypeMode(), app_.Hotkeys()});
+                                                app_.MinimizeToTray(), app_.TypeMode(), app_.ExcludePrograms(),
+                                                app_.Hotkeys()});
     const ScopedValue<const DialogEntity*> open(settings_, &dialog);
     if (dialog.RunModal(IDD_SETTINGS, Window()) == IDOK) {
         app_.ApplyAutostartOption();
@@ -158,6 +163,12 @@ void MainDialog::RunSettings() {
     // Texts edited in the dialog are live already, whatever its outcome; store them now so a
     // crash or a killed process cannot take back what the user saw in the dialog.
     app_.SaveSettings();
+}
+
+void MainDialog::SetPaused(bool paused) {
+    app_.SetPaused(paused);
+    tray_.SetPaused(paused, app_.TrayIconId());
+    ::ShowWindow(::GetDlgItem(Window(), IDC_MAIN_PAUSED), paused ? SW_SHOW : SW_HIDE);
 }
 
 void MainDialog::RunAbout() {

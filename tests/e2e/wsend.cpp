@@ -15,6 +15,10 @@
 //   wsend taskbar <caption>                             post "TaskbarCreated", as Explorer does
 //   wsend count <caption>                               print how many visible top-level windows bear it
 //   wsend memory <caption>                              print the working set of the window's process (KB)
+//   wsend place <caption> <x> <y> <w> <h>               move and size the top-level window
+//   wsend childtext <caption> <class>                   print the text of its first child of that class,
+//                                                       as UTF-16 hex units (read with WM_GETTEXT)
+// A caption "class:<name>" names the top-level window by its class instead.
 // Exit code 2 when no such window exists.
 #include <windows.h>
 #include <shellapi.h>
@@ -26,6 +30,7 @@
 namespace {
 
 HWND FindTop(const wchar_t* caption) {
+    if (wcsncmp(caption, L"class:", 6) == 0) return FindWindowW(caption + 6, nullptr);
     HWND found = FindWindowW(L"#32770", caption);
     return found ? found : FindWindowW(nullptr, caption);
 }
@@ -64,6 +69,25 @@ HWND FindControl(HWND dialog, int id) {
     ControlSearch search{id, nullptr};
     EnumChildWindows(dialog, FindVisibleControl, reinterpret_cast<LPARAM>(&search));
     return search.found ? search.found : GetDlgItem(dialog, id);
+}
+
+struct ClassSearch {
+    const wchar_t* className;
+    HWND found;
+};
+
+BOOL CALLBACK FindChildOfClass(HWND child, LPARAM param) {
+    auto* search = reinterpret_cast<ClassSearch*>(param);
+    wchar_t name[64] = {};
+    GetClassNameW(child, name, 64);
+    if (wcscmp(name, search->className) != 0) return TRUE;
+    search->found = child;
+    return FALSE;
+}
+
+void PrintUnits(const wchar_t* text) {
+    for (const wchar_t* p = text; *p; ++p) std::printf("%04X ", static_cast<unsigned>(*p));
+    std::printf("\n");
 }
 
 }  // namespace
@@ -146,9 +170,24 @@ int wmain(int argc, wchar_t** argv) {
         HWND target = FindControl(window, static_cast<int>(Number(argv[3])));
         wchar_t text[512] = {};
         if (target) GetWindowTextW(target, text, 512);
-        for (const wchar_t* p = text; *p; ++p) std::printf("%04X ", static_cast<unsigned>(*p));
-        std::printf("\n");
+        PrintUnits(text);
         return 0;
+    }
+    if (wcscmp(command, L"childtext") == 0 && argc >= 4) {
+        ClassSearch search{argv[3], nullptr};
+        EnumChildWindows(window, FindChildOfClass, reinterpret_cast<LPARAM>(&search));
+        if (!search.found) return 2;
+        wchar_t text[512] = {};
+        SendMessageW(search.found, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+        PrintUnits(text);
+        return 0;
+    }
+    if (wcscmp(command, L"place") == 0 && argc >= 7) {
+        return SetWindowPos(window, nullptr, static_cast<int>(Number(argv[3])), static_cast<int>(Number(argv[4])),
+                            static_cast<int>(Number(argv[5])), static_cast<int>(Number(argv[6])),
+                            SWP_NOZORDER | SWP_NOACTIVATE)
+                   ? 0
+                   : 1;
     }
     return 3;
 }

@@ -1,5 +1,6 @@
 #pragma once
 // A platform that answers from a set of held keys and records every call in order.
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -16,6 +17,10 @@ public:
     std::u16string posted;
     bool recordQueries = false;
     bool refusePosts = false;  // the target refuses posted input
+    ForegroundFocus foreground{ForegroundFocus::Foreign, 42};
+    struct Process { ProcessKey key; std::u16string file; };
+    std::map<WindowId, Process> processes{{42, {{7, 100}, u"notepad.exe"}}};
+    int fileNameQueries = 0;
 
     bool isKeyDown(std::uint32_t vk) override {
         if (recordQueries) calls.push_back("down? " + std::to_string(vk));
@@ -34,8 +39,51 @@ public:
     }
     void injectUnit(char16_t unit) override { calls.push_back("unit " + std::to_string(unit)); }
     void scheduleTyping() override { calls.push_back("schedule"); }
+    ForegroundFocus foregroundFocus() override { return foreground; }
+    bool processOf(WindowId w, ProcessKey& key) override {
+        const auto found = processes.find(w);
+        if (found == processes.end()) return false;
+        key = found->second.key;
+        return true;
+    }
+    bool processFileName(const ProcessKey& key, char16_t (&name)[kMaxFileName]) override {
+        ++fileNameQueries;
+        for (const auto& [window, process] : processes) {
+            if (!(process.key == key)) continue;
+            name[process.file.copy(name, kMaxFileName - 1)] = 0;
+            return true;
+        }
+        return false;
+    }
     HookResult passOn(const KeyEvent& e) override {
         calls.push_back("pass " + std::to_string(e.virtualKey ? *e.virtualKey : 9999));
         return nextResult;
+    }
+};
+
+// A platform that answers at once and records nothing: the cost and the allocations of the
+// decision alone. Left Win is held, every window lives, and every program is "a".
+struct QuietPlatform final : KeyPlatform {
+    volatile char16_t lastPosted = 0;
+    bool isKeyDown(std::uint32_t vk) override { return vk == kVkLeftWin; }
+    bool windowExists(WindowId) override { return true; }
+    std::uint16_t layoutLanguageOf(WindowId) override { return kRussianLanguage; }
+    bool postChar(WindowId, char16_t unit) override {
+        lastPosted = unit;
+        return true;
+    }
+    void injectKey(std::uint32_t, bool) override {}
+    void injectUnit(char16_t) override {}
+    void scheduleTyping() override {}
+    HookResult passOn(const KeyEvent&) override { return 0; }
+    ForegroundFocus foregroundFocus() override { return {ForegroundFocus::Foreign, 1}; }
+    bool processOf(WindowId, ProcessKey& key) override {
+        key = {1, 1};
+        return true;
+    }
+    bool processFileName(const ProcessKey&, char16_t (&name)[kMaxFileName]) override {
+        name[0] = u'a';
+        name[1] = 0;
+        return true;
     }
 };
