@@ -1,5 +1,7 @@
 #include "engine/hotkey.h"
 
+#include "engine/placeholders.h"
+
 #include <utility>
 
 HotkeyItem& HotkeyTable::Append(std::uint16_t keyCode, std::int32_t extraModifier, WideString text) {
@@ -108,6 +110,12 @@ bool IsExcluded(WindowId target, EngineState& state, KeyPlatform& platform) {
     return excluded;
 }
 
+bool QueueText(EngineState& state, std::int32_t item, WindowId target, std::uint32_t offset) {
+    if (state.pendingCount == state.pending.size()) return false;
+    state.pending[state.pendingCount++] = PendingText{item, target, offset, state.typeMode, MainModifier(state)};
+    return true;
+}
+
 // Types the text of the chord's item into the target. False when the key-down must go
 // through instead: no item for the chord, no target, an excluded program, a foreign layout,
 // nothing typed.
@@ -130,14 +138,24 @@ bool TypeHotkey(std::uint8_t key, EngineState& state, const HotkeyTable& table, 
     if (target == 0 || IsExcluded(target, state, platform)) return false;
     if (state.russianLayoutOnly && platform.layoutLanguageOf(target) != kRussianLanguage) return false;
 
-    if (state.typeMode == kTypeByKeystrokes) {
-        if (state.pendingCount == state.pendingItems.size()) return false;
-        state.pendingItems[state.pendingCount++] = found;
+    const bool deferred = HasPlaceholders(text);
+    if (deferred || state.typingBusy || state.typeMode == kTypeByKeystrokes) {
+        if (!QueueText(state, found, target, 0)) return false;
+        // Placeholders are filled in at once; keystrokes wait for the modifier's release.
+        if (deferred || state.typeMode != kTypeByKeystrokes) platform.scheduleTyping();
     } else {
         // A window that is gone or refuses posted input gets nothing: the user then sees the
         // plain key rather than a chord eaten for nothing.
+        const char16_t* const start = text;
         if (!platform.postChar(target, TakeTypedUnit(text))) return false;
-        while (*text != 0) platform.postChar(target, TakeTypedUnit(text));
+        while (*text != 0) {
+            const char16_t* const at = text;
+            if (platform.postChar(target, TakeTypedUnit(text))) continue;
+            // The target's queue is full: the engine's window posts the rest as it drains.
+            QueueText(state, found, target, static_cast<std::uint32_t>(at - start));
+            platform.scheduleTyping();
+            break;
+        }
     }
 
     // Another mode, only ever hand-edited, swallows without masking.
@@ -194,23 +212,5 @@ void ResetChordState(EngineState& state) {
     state.maskWinRelease = false;
     state.maskAltRelease = false;
     state.downFate.fill(DownFate::None);
-    state.pendingCount = 0;
-}
-
-void TypePendingTexts(EngineState& state, const HotkeyTable& table, KeyPlatform& platform) {
-    for (std::size_t i = 0; i < state.pendingCount; ++i) {
-        const auto item = static_cast<std::size_t>(state.pendingItems[i]);
-        if (item >= table.Count() || table.At(item).text.Data() == nullptr) continue;
-        for (const char16_t* text = table.At(item).text.Data(); *text != 0;) {
-            const char16_t unit = TakeTypedUnit(text);
-            if (unit != u'\r') {
-                platform.injectUnit(unit);
-                continue;
-            }
-            // A line break is the Enter key, so a chat box that sends on Enter does so.
-            platform.injectKey(kVkReturn, false);
-            platform.injectKey(kVkReturn, true);
-        }
-    }
     state.pendingCount = 0;
 }

@@ -2,6 +2,7 @@
 
 #include <hidusage.h>
 
+#include "engine/win32/fill_ins.h"
 #include "engine/win32/hooks.h"
 #include "engine/win32/key_platform.h"
 
@@ -9,6 +10,10 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"VelloryEngine";
 constexpr UINT_PTR kCheckTimer = 1;
+constexpr UINT_PTR kTypingTimer = 2;
+// Short enough that a long text flows, long enough that the target and the user's keys get
+// their turn in between.
+constexpr UINT kTypingTickMs = 10;
 // Well under what a user notices, well over the time a live hook takes to see the event.
 constexpr UINT kCheckDelayMs = 500;
 
@@ -53,6 +58,18 @@ void EngineWindow::Stop() {
     window_.Reset();
 }
 
+void EngineWindow::PumpTyping() {
+    WindowsKeyPlatform platform(*engine_.state);
+    WindowsPlaceholderSource source;
+    const TextTypist::Next next = typist_.Step(platform, source, ::GetTickCount());
+    engine_.state->typingBusy = typist_.Busy();
+    if (next.fetchClipboard && StartClipboardReader(window_.Get())) typist_.FetchStarted();
+    if (next.tick)
+        ::SetTimer(window_.Get(), kTypingTimer, kTypingTickMs, nullptr);
+    else
+        ::KillTimer(window_.Get(), kTypingTimer);
+}
+
 void EngineWindow::OnRawInput() {
     // The message's time is the input event's own time stamp, the one the hook records.
     if (watchdog_.OnRawKey(static_cast<std::uint32_t>(::GetMessageTime())))
@@ -73,10 +90,17 @@ LRESULT CALLBACK EngineWindow::WindowProc(HWND window, UINT message, WPARAM wpar
             break;  // the default procedure frees the raw input data
         case WM_TIMER:
             if (wparam == kCheckTimer) self->OnCheck();
+            if (wparam == kTypingTimer) self->PumpTyping();
             return 0;
-        case kTypePendingMessage: {
-            WindowsKeyPlatform platform(*self->engine_.state);
-            TypePendingTexts(*self->engine_.state, *self->engine_.table, platform);
+        case kTypePendingMessage:
+            self->typist_.TakePending(*self->engine_.state, *self->engine_.table);
+            self->PumpTyping();
+            return 0;
+        case kClipboardTextMessage: {
+            const HeapText text(reinterpret_cast<wchar_t*>(lparam));
+            const auto* units = reinterpret_cast<const char16_t*>(text.get());
+            self->typist_.OnClipboard(wparam != 0, units ? std::u16string_view(units) : std::u16string_view());
+            self->PumpTyping();
             return 0;
         }
         default:

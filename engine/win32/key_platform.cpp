@@ -82,3 +82,17 @@ bool WindowsKeyPlatform::processFileName(const ProcessKey& process, char16_t (&n
     std::wmemcpy(reinterpret_cast<wchar_t*>(name), file, std::wcslen(file) + 1);
     return true;
 }
+
+bool WindowsKeyPlatform::postKey(WindowId window, std::uint32_t virtualKey, bool release) {
+    // What a keyboard's key gives: repeat count 1, the scan code, the extended bit of the
+    // arrow block, and for a release the previous-state and transition bits.
+    const UINT scan = ::MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
+    const bool extended = virtualKey >= VK_PRIOR && virtualKey <= VK_DOWN;
+    LPARAM info = 1 | static_cast<LPARAM>(scan << 16) | (extended ? 1 << 24 : 0);
+    if (release) info |= static_cast<LPARAM>(0xC0000000u);
+    return ::PostMessageW(reinterpret_cast<HWND>(window), release ? WM_KEYUP : WM_KEYDOWN, virtualKey, info) != FALSE;
+}
+
+bool WindowsKeyPlatform::isKeyHeld(std::uint32_t virtualKey) {
+    return (::GetAsyncKeyState(static_cast<int>(virtualKey)) & 0x8000) != 0;
+}

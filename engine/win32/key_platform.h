@@ -21,6 +21,8 @@ public:
     ForegroundFocus foregroundFocus() override;
     bool processOf(WindowId window, ProcessKey& process) override;
     bool processFileName(const ProcessKey& process, char16_t (&name)[kMaxFileName]) override;
+    bool postKey(WindowId window, std::uint32_t virtualKey, bool release) override;
+    bool isKeyHeld(std::uint32_t virtualKey) override;
 
 private:
     const EngineState& state_;

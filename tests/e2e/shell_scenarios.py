@@ -713,6 +713,38 @@ def scenario_where_and_when_it_types(wine):
     wine.stop_all()
 
 
+def scenario_texts_that_fill_themselves_in(wine):
+    fresh(wine)
+    exit_vellory(wine, start_vellory(wine))
+    store_items(wine, [("1", "", "{дата:yyyy-MM-dd}"), ("2", "", "[{буфер}]"), ("3", "", "«{курсор}»"),
+                       ("3", "s", "({курсор})"), ("4", "", "Привет!")])
+    proc = start_vellory(wine)
+    start_editors(wine)
+    notepad = ("class:Notepad", "Edit")
+    click(250, 800)
+    time.sleep(0.5)
+
+    def types(chord, wanted):
+        key("End")  # a cursor mark left the caret inside the last text
+        before = editor_text(wine, *notepad)
+        key(chord)
+        wait_for(lambda: editor_text(wine, *notepad) == before + wanted, 15, f"{chord} to type {wanted!r}")
+
+    import datetime
+    types("super+1", datetime.date.today().isoformat())
+    check(wsend(wine, "clipboard", "-", "из буфера")[0] == 0, "the clipboard could not be set")
+    types("super+2", "[из буфера]")
+    types("super+4", "Привет!")
+    for chord, opening, closing in (("super+3", "«", "»"), ("super+shift+3", "(", ")")):
+        types(chord, opening + closing)
+        before = editor_text(wine, *notepad)[:-2]
+        time.sleep(0.5)  # the Left step follows the text
+        key("x")
+        wanted = before + opening + "x" + closing
+        wait_for(lambda: editor_text(wine, *notepad) == wanted, 15, f"the letter between {opening}{closing}")
+    exit_vellory(wine, proc)
+
+
 SCENARIOS = [
     scenario_first_run_types_and_exits,
     scenario_second_start_is_refused,
@@ -730,4 +762,5 @@ SCENARIOS = [
     scenario_typing_by_keystrokes,
     scenario_asked_again_and_keyboard_only,
     scenario_where_and_when_it_types,
+    scenario_texts_that_fill_themselves_in,
 ]

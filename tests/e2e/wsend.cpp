@@ -18,6 +18,7 @@
 //   wsend place <caption> <x> <y> <w> <h>               move and size the top-level window
 //   wsend childtext <caption> <class>                   print the text of its first child of that class,
 //                                                       as UTF-16 hex units (read with WM_GETTEXT)
+//   wsend clipboard - <text>                            put the text on the clipboard
 // A caption "class:<name>" names the top-level window by its class instead.
 // Exit code 2 when no such window exists.
 #include <windows.h>
@@ -25,6 +26,7 @@
 #include <psapi.h>
 
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 
 namespace {
@@ -116,6 +118,17 @@ int wmain(int argc, wchar_t** argv) {
         EnumWindows(CountCaption, reinterpret_cast<LPARAM>(&search));
         std::printf("%d\n", search.count);
         return 0;
+    }
+    if (wcscmp(command, L"clipboard") == 0 && argc >= 4) {
+        const size_t bytes = (wcslen(argv[3]) + 1) * sizeof(wchar_t);
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+        if (!block || !OpenClipboard(nullptr)) return 1;
+        memcpy(GlobalLock(block), argv[3], bytes);
+        GlobalUnlock(block);
+        EmptyClipboard();
+        const bool set = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+        CloseClipboard();
+        return set ? 0 : 1;
     }
     HWND window = FindTop(argv[2]);
     if (!window) return 2;

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "engine/hook_watchdog.h"
+#include "engine/typist.h"
 #include "fake_platform.h"
 
 namespace {
@@ -172,7 +173,10 @@ TEST_F(Engine, LineBreaksAreTypedOnceAndKeystrokesWaitForTheModifierRelease) {
     Hold({});
     Send(kVkLeftWin, kMsgKeyUp);
     EXPECT_EQ(TakeCalls(), (Calls{"inject 160 down", "pass 91", "inject 160 up", "schedule"}));
-    TypePendingTexts(state, table, platform);
+    TextTypist typist;
+    FakeDates dates;
+    typist.TakePending(state, table);
+    EXPECT_FALSE(typist.Step(platform, dates, 0).tick);
     const Calls enter{"inject 13 down", "inject 13 up"};
     Calls typed{"unit 97"};
     for (char16_t unit : {u'b', u'c', u'd'}) {
@@ -180,7 +184,8 @@ TEST_F(Engine, LineBreaksAreTypedOnceAndKeystrokesWaitForTheModifierRelease) {
         typed.push_back("unit " + std::to_string(unit));
     }
     EXPECT_EQ(TakeCalls(), typed);
-    TypePendingTexts(state, table, platform);
+    typist.TakePending(state, table);
+    typist.Step(platform, dates, 0);
     EXPECT_TRUE(TakeCalls().empty()) << "typed once";
 }
 
@@ -444,11 +449,12 @@ bool g_counting = false;
 
 TEST_F(Engine, TheDecisionAllocatesNothing) {
     for (int k = 0; k < 10; ++k) table.Append(static_cast<std::uint16_t>('0' + k), kModifierNone, u"text");
+    table.Append('Q', kModifierNone, u"«{курсор}» {дата}");  // queued for the engine's window
     QuietPlatform quiet;
     state.exclusions.Set(u"mstsc.exe|vm*.exe");
     g_allocations = 0;
     g_counting = true;
-    for (std::uint32_t key : {49u, 90u, 53u, 91u}) {
+    for (std::uint32_t key : {49u, 90u, 53u, 81u, 91u}) {
         for (std::uint32_t msg : {kMsgKeyDown, kMsgKeyUp}) {
             vk = key;
             KeyEvent e;
