@@ -1,5 +1,7 @@
 #include "engine/hotkey.h"
 
+#include "engine/placeholders.h"
+
 #include <utility>
 
 HotkeyItem& HotkeyTable::Append(std::uint16_t keyCode, std::int32_t extraModifier, WideString text) {
@@ -81,13 +83,44 @@ std::uint32_t OtherModifier(const EngineState& state) {
     return state.modifierMode != kModifierModeWin ? kVkLeftWin : kVkAlt;
 }
 
-// Types the text of the chord's item into the focus window. False when the key-down must go
-// through instead: no item for the chord, no live target, a foreign layout, nothing typed.
+// The window the text goes to: the keyboard focus of the program in front. Vellory's own
+// windows are no target, so there it is the window last focused in another program. None
+// when the focus cannot be told: better nothing typed than typed into the wrong window.
+WindowId ChooseTarget(const EngineState& state, KeyPlatform& platform) {
+    const ForegroundFocus focus = platform.foregroundFocus();
+    if (focus.kind == ForegroundFocus::Foreign) return focus.window;
+    if (focus.kind == ForegroundFocus::Own && state.focusWindow != 0 && platform.windowExists(state.focusWindow))
+        return state.focusWindow;
+    return 0;
+}
+
+// Whether the target's program is one the user keeps Vellory out of. A program that cannot be
+// asked counts as excluded while there is a list: the list may be there to keep it out.
+bool IsExcluded(WindowId target, EngineState& state, KeyPlatform& platform) {
+    ProgramExclusions& exclusions = state.exclusions;
+    if (exclusions.Empty()) return false;
+    ProcessKey process;
+    if (!platform.processOf(target, process)) return true;
+    bool excluded = false;
+    if (exclusions.CachedVerdict(process, excluded)) return excluded;
+    char16_t name[kMaxFileName];
+    if (!platform.processFileName(process, name)) return true;
+    excluded = exclusions.Matches(name);
+    exclusions.RememberVerdict(process, excluded);
+    return excluded;
+}
+
+bool QueueText(EngineState& state, std::int32_t item, WindowId target, std::uint32_t offset) {
+    if (state.pendingCount == state.pending.size()) return false;
+    state.pending[state.pendingCount++] = PendingText{item, target, offset, state.typeMode, MainModifier(state)};
+    return true;
+}
+
+// Types the text of the chord's item into the target. False when the key-down must go
+// through instead: no item for the chord, no target, an excluded program, a foreign layout,
+// nothing typed.
 bool TypeHotkey(std::uint8_t key, EngineState& state, const HotkeyTable& table, KeyPlatform& platform) {
     if (!table.HasKey(key)) return false;
-    // One thread runs both hooks, so the focus window cannot change during this call.
-    const WindowId target = state.focusWindow;
-    if (target == 0 || !platform.windowExists(target)) return false;
 
     // The first item for the key and the Ctrl/Shift state is the one a scan would find, and
     // the main/other modifier test is the same for every item, so one lookup decides.
@@ -97,18 +130,32 @@ bool TypeHotkey(std::uint8_t key, EngineState& state, const HotkeyTable& table, 
     const std::int32_t found = table.FirstFor(key, ctrl ? 2 : shift ? 1 : 0);
     if (found < 0) return false;
     if (!platform.isKeyDown(MainModifier(state)) || platform.isKeyDown(OtherModifier(state))) return false;
-    if (state.russianLayoutOnly && platform.layoutLanguageOf(target) != kRussianLanguage) return false;
-
     const char16_t* text = table.At(static_cast<std::size_t>(found)).text.Data();
     if (text == nullptr || text[0] == 0) return false;
-    if (state.typeMode == kTypeByKeystrokes) {
-        if (state.pendingCount == state.pendingItems.size()) return false;
-        state.pendingItems[state.pendingCount++] = found;
+
+    // One thread runs both hooks, so the recorded focus cannot change during this call.
+    const WindowId target = ChooseTarget(state, platform);
+    if (target == 0 || IsExcluded(target, state, platform)) return false;
+    if (state.russianLayoutOnly && platform.layoutLanguageOf(target) != kRussianLanguage) return false;
+
+    const bool deferred = HasPlaceholders(text);
+    if (deferred || state.typingBusy || state.typeMode == kTypeByKeystrokes) {
+        if (!QueueText(state, found, target, 0)) return false;
+        // Placeholders are filled in at once; keystrokes wait for the modifier's release.
+        if (deferred || state.typeMode != kTypeByKeystrokes) platform.scheduleTyping();
     } else {
         // A window that is gone or refuses posted input gets nothing: the user then sees the
         // plain key rather than a chord eaten for nothing.
+        const char16_t* const start = text;
         if (!platform.postChar(target, TakeTypedUnit(text))) return false;
-        while (*text != 0) platform.postChar(target, TakeTypedUnit(text));
+        while (*text != 0) {
+            const char16_t* const at = text;
+            if (platform.postChar(target, TakeTypedUnit(text))) continue;
+            // The target's queue is full: the engine's window posts the rest as it drains.
+            QueueText(state, found, target, static_cast<std::uint32_t>(at - start));
+            platform.scheduleTyping();
+            break;
+        }
     }
 
     // Another mode, only ever hand-edited, swallows without masking.
@@ -161,20 +208,9 @@ HookResult keyboardHookProc(const KeyEvent& event, EngineState& state, const Hot
     return kSwallow;
 }
 
-void TypePendingTexts(EngineState& state, const HotkeyTable& table, KeyPlatform& platform) {
-    for (std::size_t i = 0; i < state.pendingCount; ++i) {
-        const auto item = static_cast<std::size_t>(state.pendingItems[i]);
-        if (item >= table.Count() || table.At(item).text.Data() == nullptr) continue;
-        for (const char16_t* text = table.At(item).text.Data(); *text != 0;) {
-            const char16_t unit = TakeTypedUnit(text);
-            if (unit != u'\r') {
-                platform.injectUnit(unit);
-                continue;
-            }
-            // A line break is the Enter key, so a chat box that sends on Enter does so.
-            platform.injectKey(kVkReturn, false);
-            platform.injectKey(kVkReturn, true);
-        }
-    }
+void ResetChordState(EngineState& state) {
+    state.maskWinRelease = false;
+    state.maskAltRelease = false;
+    state.downFate.fill(DownFate::None);
     state.pendingCount = 0;
 }

@@ -1,12 +1,13 @@
 #pragma once
 // The hotkey table and the decision taken for every key event of the desktop.
-// Pure logic over a six-operation platform interface; engine/win32 maps it to Windows.
+// Pure logic over the KeyPlatform interface below; engine/win32 maps it to Windows.
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+#include "engine/exclusions.h"
 #include "toolkit/wide_string.h"
 
 using WindowId = std::uintptr_t;  // a window handle; 0 is none
@@ -23,6 +24,7 @@ enum : std::uint32_t {
     kVkControl = 17,
     kVkAlt = 18,
     kVkReturn = 13,
+    kVkLeft = 37,
     kVkLeftWin = 91,
     kVkLeftShift = 160,
     kVkLeftAlt = 164,  // a low-level hook sees Alt as its left or right key, never as 18
@@ -106,8 +108,18 @@ enum : std::int32_t { kTypeByMessages = 0, kTypeByKeystrokes = 1 };
 // swallowed after its key-down went through leaves the key stuck down in the target.
 enum class DownFate : std::uint8_t { None, PassedOn, Swallowed };
 
+// A chord whose text the engine's window types once the hook has returned: keystrokes, a text
+// with placeholders, or the rest of a text the target's queue had no room for.
+struct PendingText {
+    std::int32_t item = 0;
+    WindowId target = 0;
+    std::uint32_t offset = 0;  // units of the stored text already typed
+    std::int32_t typeMode = kTypeByMessages;
+    std::uint32_t mainModifier = kVkLeftWin;
+};
+
 struct EngineState {
-    bool engineActive = false;
+    bool engineActive = false;  // false while paused: every event then passes on untouched
     WindowId focusWindow = 0;
     bool maskWinRelease = false;
     bool maskAltRelease = false;
@@ -120,10 +132,26 @@ struct EngineState {
     std::uint32_t lastEventTime = 0;  // of the latest event the hook saw: its sign of life
     std::array<DownFate, 256> downFate{};
     // Keystrokes typed while Win or Alt is down would arrive as shell chords or Alt+keys, so
-    // the chords of keystroke typing wait here for the main modifier's release.
-    std::array<std::int32_t, 8> pendingItems{};
+    // the chords of keystroke typing wait here for the main modifier's release; so do texts
+    // that the engine's window types.
+    std::array<PendingText, 8> pending{};
     std::size_t pendingCount = 0;
+    // Set while the engine's window still has text to type: a new chord then queues behind it,
+    // so texts arrive in the order of their chords.
+    bool typingBusy = false;
+    ProgramExclusions exclusions;  // a copy of "ExcludePrograms", parsed
 };
+
+// What the hooks and the engine's window act on. A view: the application owns both, and
+// they must outlive the hooks.
+struct EngineContext {
+    EngineState* state = nullptr;
+    const HotkeyTable* table = nullptr;
+};
+
+// Forgets every chord under way (release masks, keystrokes waiting for the modifier, what
+// became of each key-down), so nothing of it fires later: after the hook was lost, or a pause.
+void ResetChordState(EngineState& state);
 
 struct KeyEvent {
     std::int32_t code = 0;
@@ -135,6 +163,17 @@ struct KeyEvent {
     std::intptr_t passOnData = 0;  // opaque to the engine, used by passOn
 };
 
+// Where the keyboard focus is: in another program's window, in one of Vellory's own, or
+// unknown (no foreground window, or its thread cannot be asked, as on another desktop).
+struct ForegroundFocus {
+    enum Kind : std::uint8_t { Unknown, Own, Foreign };
+    Kind kind = Unknown;
+    WindowId window = 0;  // the focus of the foreground window's thread, or that window itself
+};
+
+// Longest program file name a lookup takes; a longer one cannot exist on Windows.
+constexpr std::size_t kMaxFileName = 260;
+
 class KeyPlatform {
 public:
     virtual bool isKeyDown(std::uint32_t virtualKey) = 0;
@@ -145,9 +184,18 @@ public:
     virtual void injectKey(std::uint32_t virtualKey, bool release) = 0;
     // A press and release of one UTF-16 unit, as a keyboard would type it.
     virtual void injectUnit(char16_t unit) = 0;
-    // Asks for TypePendingTexts once the hook has returned, after the modifier's release.
+    // Asks the engine's window to take the pending texts once the hook has returned.
     virtual void scheduleTyping() = 0;
     virtual HookResult passOn(const KeyEvent& event) = 0;
+    // Asked only once a key has matched an item.
+    virtual ForegroundFocus foregroundFocus() = 0;
+    virtual bool processOf(WindowId window, ProcessKey& process) = 0;
+    // The file name of the process's program, ended by a NUL; false when it cannot be asked.
+    virtual bool processFileName(const ProcessKey& process, char16_t (&name)[kMaxFileName]) = 0;
+    // Used by the engine's window only, never by the hook: a posted key press or release
+    // (false when the target's queue refuses it), and whether a key is physically held now.
+    virtual bool postKey(WindowId window, std::uint32_t virtualKey, bool release) = 0;
+    virtual bool isKeyHeld(std::uint32_t virtualKey) = 0;
 
 protected:
     ~KeyPlatform() = default;
@@ -156,5 +204,4 @@ protected:
 // Returns the hook result: the pass-on result, or 1 when the event is swallowed.
 HookResult keyboardHookProc(const KeyEvent& event, EngineState& state, const HotkeyTable& table,
                             KeyPlatform& platform);
-// Types, as keystrokes, the texts of the chords that waited for the main modifier's release.
-void TypePendingTexts(EngineState& state, const HotkeyTable& table, KeyPlatform& platform);
+

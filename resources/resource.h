@@ -15,9 +15,11 @@
 #define IDI_SETTINGS_ICON 112
 #define IDI_PAUSED_ICON 113
 
-// Main window (101); 1001 and 1007 are also the tray menu's commands
+// Main window (101); 1001, 1007 and 1020 are also the tray menu's commands
 #define IDC_MAIN_SETTINGS 1001
 #define IDM_ABOUT 1007
+#define IDM_PAUSE 1020
+#define IDC_MAIN_PAUSED 1021
 
 // About box (103)
 #define IDC_ABOUT_COPYRIGHT 1000
@@ -44,6 +46,8 @@
 // General page (106): how texts are typed, a radio run
 #define IDC_TYPE_BY_MESSAGES 1016
 #define IDC_TYPE_BY_KEYSTROKES 1017
+// General page (106): the programs texts are never typed into, one file name a line
+#define IDC_EXCLUDE_PROGRAMS 1019
 
 // Text edit dialog (111): the chord's key field with its main modifier, and the text
 #define IDC_TEXT_EDIT 1011

@@ -20,6 +20,8 @@ inline constexpr char16_t kSectionItems[] = u"*prof*items";
 inline constexpr char16_t kKeyHotKey2[] = u"HotKey2";
 inline constexpr char16_t kKeyRu[] = u"Ru";
 inline constexpr char16_t kKeyTypeMode[] = u"TypeMode";
+inline constexpr char16_t kKeyPaused[] = u"Paused";
+inline constexpr char16_t kKeyExcludePrograms[] = u"ExcludePrograms";
 inline constexpr char16_t kKeyMinimizeToTray[] = u"MinimizeToTray";
 inline constexpr char16_t kKeyHideInTray[] = u"HideInTray";
 inline constexpr char16_t kKeyKeepInTray[] = u"KeepInTray";
@@ -53,6 +55,9 @@ inline constexpr bool kDefaultRu = false;
 // How texts are typed: posted characters, or keystrokes for programs that ignore them.
 inline constexpr std::int32_t kInitialTypeMode = kTypeByMessages;
 inline constexpr std::int32_t kDefaultTypeMode = kTypeByMessages;
+// Not paused, and no program left alone: neither is stored then.
+inline constexpr bool kInitialPaused = false;
+inline constexpr bool kDefaultPaused = false;
 inline constexpr bool kInitialMinimizeToTray = true;
 inline constexpr bool kInitialHideInTray = false;
 inline constexpr bool kInitialKeepInTray = true;

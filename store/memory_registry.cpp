@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "toolkit/case_fold.h"
+
 enum : RegistryStatus { kRegistryKeyDeleted = 1018 };  // ERROR_KEY_DELETED
 
 namespace {
@@ -30,7 +32,7 @@ RegistryStatus SplitPath(const char16_t* path, std::vector<WideString>* parts) {
 bool NameLess(const WideString& a, const WideString& b) {
     const std::u16string_view x = a.View(), y = b.View();
     for (std::size_t i = 0; i < x.size() && i < y.size(); ++i) {
-        const char16_t cx = RegistryUpcase(x[i]), cy = RegistryUpcase(y[i]);
+        const char16_t cx = UpcaseUnit(x[i]), cy = UpcaseUnit(y[i]);
         if (cx != cy) return cx < cy;
     }
     return x.size() < y.size();

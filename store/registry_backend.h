@@ -77,4 +77,3 @@ private:
 
 // Key and value names compare as the registry compares them: without regard to case.
 bool RegistryNamesEqual(std::u16string_view a, std::u16string_view b);
-char16_t RegistryUpcase(char16_t unit);

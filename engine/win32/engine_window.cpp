@@ -2,12 +2,18 @@
 
 #include <hidusage.h>
 
+#include "engine/win32/fill_ins.h"
 #include "engine/win32/hooks.h"
+#include "engine/win32/key_platform.h"
 
 namespace {
 
 constexpr wchar_t kClassName[] = L"VelloryEngine";
 constexpr UINT_PTR kCheckTimer = 1;
+constexpr UINT_PTR kTypingTimer = 2;
+// Short enough that a long text flows, long enough that the target and the user's keys get
+// their turn in between.
+constexpr UINT kTypingTickMs = 10;
 // Well under what a user notices, well over the time a live hook takes to see the event.
 constexpr UINT kCheckDelayMs = 500;
 
@@ -23,10 +29,9 @@ RAWINPUTDEVICE KeyboardDevice(DWORD flags, HWND target) {
 
 }  // namespace
 
-bool EngineWindow::Start(EngineState& state, const HotkeyTable& table, HINSTANCE instance) {
+bool EngineWindow::Start(EngineContext engine, HINSTANCE instance) {
     if (window_) return false;
-    state_ = &state;
-    table_ = &table;
+    engine_ = engine;
     instance_ = instance;
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = WindowProc;
@@ -36,7 +41,7 @@ bool EngineWindow::Start(EngineState& state, const HotkeyTable& table, HINSTANCE
     window_.Reset(::CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr));
     if (!window_) return false;
     ::SetWindowLongPtrW(window_.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    state.engineWindow = window_.Get();
+    engine.state->engineWindow = window_.Get();
     // INPUTSINK: raw input arrives while other programs have the focus, as the hook does.
     const RAWINPUTDEVICE device = KeyboardDevice(RIDEV_INPUTSINK, window_.Get());
     rawInput_ = ::RegisterRawInputDevices(&device, 1, sizeof device) != FALSE;
@@ -49,8 +54,20 @@ void EngineWindow::Stop() {
         ::RegisterRawInputDevices(&device, 1, sizeof device);
         rawInput_ = false;
     }
-    if (state_ != nullptr) state_->engineWindow = nullptr;
+    if (engine_.state != nullptr) engine_.state->engineWindow = nullptr;
     window_.Reset();
+}
+
+void EngineWindow::PumpTyping() {
+    WindowsKeyPlatform platform(*engine_.state);
+    WindowsPlaceholderSource source;
+    const TextTypist::Next next = typist_.Step(platform, source, ::GetTickCount());
+    engine_.state->typingBusy = typist_.Busy();
+    if (next.fetchClipboard && StartClipboardReader(window_.Get())) typist_.FetchStarted();
+    if (next.tick)
+        ::SetTimer(window_.Get(), kTypingTimer, kTypingTickMs, nullptr);
+    else
+        ::KillTimer(window_.Get(), kTypingTimer);
 }
 
 void EngineWindow::OnRawInput() {
@@ -61,7 +78,7 @@ void EngineWindow::OnRawInput() {
 
 void EngineWindow::OnCheck() {
     ::KillTimer(window_.Get(), kCheckTimer);
-    if (watchdog_.HookLost(state_->lastEventTime)) ReinstallHooks(*state_, *table_, instance_);
+    if (watchdog_.HookLost(engine_.state->lastEventTime)) ReinstallHooks(engine_, instance_);
 }
 
 LRESULT CALLBACK EngineWindow::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -73,10 +90,17 @@ LRESULT CALLBACK EngineWindow::WindowProc(HWND window, UINT message, WPARAM wpar
             break;  // the default procedure frees the raw input data
         case WM_TIMER:
             if (wparam == kCheckTimer) self->OnCheck();
+            if (wparam == kTypingTimer) self->PumpTyping();
             return 0;
-        case kTypePendingMessage: {
-            WindowsKeyPlatform platform(*self->state_);
-            TypePendingTexts(*self->state_, *self->table_, platform);
+        case kTypePendingMessage:
+            self->typist_.TakePending(*self->engine_.state, *self->engine_.table);
+            self->PumpTyping();
+            return 0;
+        case kClipboardTextMessage: {
+            const HeapText text(reinterpret_cast<wchar_t*>(lparam));
+            const auto* units = reinterpret_cast<const char16_t*>(text.get());
+            self->typist_.OnClipboard(wparam != 0, units ? std::u16string_view(units) : std::u16string_view());
+            self->PumpTyping();
             return 0;
         }
         default:

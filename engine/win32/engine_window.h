@@ -1,6 +1,7 @@
 #pragma once
-// The engine's own message-only window, beside the hooks. It types the texts that wait for the
-// main modifier's release once the hook has returned, and it brings the keyboard hook back when
+// The engine's own message-only window, beside the hooks. It types the texts the hook left to
+// it once the hook has returned (keystrokes, texts with placeholders, the rest of long texts),
+// a little at every tick of a short timer, and it brings the keyboard hook back when
 // Windows drops it: it takes keyboard raw input, which arrives whoever has the focus, and half a
 // second after a raw key event checks that the hook saw it too. No polling and no test keys,
 // which would keep the user's screen saver away.
@@ -8,6 +9,7 @@
 
 #include "engine/hook_watchdog.h"
 #include "engine/hotkey.h"
+#include "engine/typist.h"
 #include "toolkit/win32/handles.h"
 
 class EngineWindow {
@@ -17,24 +19,23 @@ public:
     EngineWindow& operator=(const EngineWindow&) = delete;
     ~EngineWindow() { Stop(); }
 
-    // Serves the hooks that InstallHooks put in for this state and table; both must outlive
-    // the window. False when the window or raw input cannot be had; without raw input the
-    // window still types, and the hooks go unwatched.
-    bool Start(EngineState& state, const HotkeyTable& table, HINSTANCE instance);
+    // Serves the hooks that InstallHooks put in for this context, which must outlive the
+    // window. False when the window or raw input cannot be had; without raw input the window
+    // still types, and the hooks go unwatched.
+    bool Start(EngineContext engine, HINSTANCE instance);
     void Stop();
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     void OnRawInput();
     void OnCheck();
+    // Types what can be typed now, and keeps the timer going while something is left.
+    void PumpTyping();
 
-    EngineState* state_ = nullptr;
-    const HotkeyTable* table_ = nullptr;
+    EngineContext engine_;
     HINSTANCE instance_ = nullptr;
     HookWatchdog watchdog_;
+    TextTypist typist_;
     UniqueWindow window_;
     bool rawInput_ = false;
 };
-
-// Posted to the engine window by the hook: type the pending texts now.
-inline constexpr UINT kTypePendingMessage = WM_APP + 1;

@@ -139,6 +139,7 @@ INT_PTR SettingsDialog::OnInitDialog() {
     Bind(options_.startMinimize, general_.Window(), IDC_START_MINIMIZE);
     Bind(options_.minimizeToTray, general_.Window(), IDC_MINIMIZE_TO_TRAY);
     Bind(options_.typeMode, general_.Window(), IDC_TYPE_BY_MESSAGES);
+    Bind(options_.excludePrograms, general_.Window(), IDC_EXCLUDE_PROGRAMS);
     bindings_.RememberAndAttach(dialog);
 
     g_pageKeysDialog = this;

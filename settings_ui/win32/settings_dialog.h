@@ -11,6 +11,7 @@
 #include "engine/hotkey.h"
 #include "settings_ui/win32/anchor_layout.h"
 #include "settings_ui/win32/hotkey_page.h"
+#include "settings_ui/win32/program_list_setting.h"
 #include "toolkit/win32/bindings.h"
 #include "toolkit/win32/dialog.h"
 #include "toolkit/win32/handles.h"
@@ -23,6 +24,7 @@ struct SettingsDialogOptions {
     BoundIntSetting& startMinimize;
     BoundBoolSetting& minimizeToTray;
     BoundRadioSetting& typeMode;
+    BoundProgramListSetting& excludePrograms;
     HotkeyTable& table;
 };
 

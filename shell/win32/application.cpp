@@ -169,7 +169,8 @@ void ProfileApplication::SaveSettings() {
 // ---- HotkeyApplication ------------------------------------------------------------------
 
 HotkeyApplication::HotkeyApplication()
-    : mainDialog_(*this), hotKey2_(kInitialHotKey2), ru_(kInitialRu), typeMode_(kInitialTypeMode) {
+    : mainDialog_(*this), hotKey2_(kInitialHotKey2), ru_(kInitialRu), typeMode_(kInitialTypeMode),
+      paused_(kInitialPaused) {
     appName_ = WideString(kApplicationName);
     firmName_ = WideString(kFirmName);
     engine_.engineActive = true;
@@ -179,6 +180,7 @@ HotkeyApplication::HotkeyApplication()
     engine_.russianLayoutOnly = ru_.Get();
     typeMode_.SetDefault(kDefaultTypeMode);
     engine_.typeMode = typeMode_.Get();
+    paused_.SetDefault(kDefaultPaused);
 }
 
 HotkeyApplication::~HotkeyApplication() { RemoveHooks(engine_); }
@@ -189,11 +191,13 @@ bool HotkeyApplication::Start() {
     general_.Register(&hotKey2_, Text(kKeyHotKey2));
     general_.Register(&ru_, Text(kKeyRu));
     general_.Register(&typeMode_, Text(kKeyTypeMode));
+    general_.Register(&paused_, Text(kKeyPaused));
+    general_.Register(&excludePrograms_, Text(kKeyExcludePrograms));
     if (!ProfileApplication::Start()) return false;
     LoadSettings();
     RefreshEngineOptions();
     ::InitCommonControls();
-    if (InstallHooks(engine_, table_, instance_)) engineWindow_.Start(engine_, table_, instance_);
+    if (InstallHooks(EngineView(), instance_)) engineWindow_.Start(EngineView(), instance_);
     ShowMainWindow();
     return true;
 }
@@ -202,6 +206,15 @@ void HotkeyApplication::RefreshEngineOptions() {
     engine_.modifierMode = hotKey2_.Get();
     engine_.russianLayoutOnly = ru_.Get();
     engine_.typeMode = typeMode_.Get();
+    engine_.exclusions.Set(excludePrograms_.Get().View());
+    engine_.engineActive = !paused_.Get();
+}
+
+void HotkeyApplication::SetPaused(bool paused) {
+    paused_.Set(paused);
+    // A mask armed before the pause would fire at a later release, typed by nobody.
+    ResetChordState(engine_);
+    engine_.engineActive = !paused;
 }
 
 void HotkeyApplication::LoadSettings() { ProfileApplication::LoadSettings(); }

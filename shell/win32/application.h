@@ -7,6 +7,7 @@
 #include "resources/resource.h"
 #include "engine/win32/engine_window.h"
 #include "shell/win32/instance.h"
+#include "settings_ui/win32/program_list_setting.h"
 #include "shell/win32/main_dialog.h"
 #include "store/setting_value.h"
 #include "store/settings_store.h"
@@ -122,15 +123,21 @@ public:
     DialogEntity* MainWindow() override { return &mainDialog_; }
     HWND MainWindowHandle() const override { return mainDialog_.Window(); }
     UINT TrayMessage() const override { return kTrayCallbackMessage; }
-    int TrayIconId() const override { return IDI_APPLICATION_ICON; }
+    int TrayIconId() const override { return paused_.Get() ? IDI_PAUSED_ICON : IDI_APPLICATION_ICON; }
 
     EngineState& Engine() { return engine_; }
+    EngineContext EngineView() { return EngineContext{&engine_, &table_}; }
     HotkeyTable& Hotkeys() { return table_; }
     BoundRadioSetting& HotKey2() { return hotKey2_; }
     BoundBoolSetting& Ru() { return ru_; }
     BoundRadioSetting& TypeMode() { return typeMode_; }
-    // Copies "HotKey2", "Ru" and "TypeMode" into the working copies the keyboard hook reads.
+    BoundProgramListSetting& ExcludePrograms() { return excludePrograms_; }
+    BoolSetting& Paused() { return paused_; }
+    // Copies "HotKey2", "Ru", "TypeMode", "ExcludePrograms" and the pause into the working
+    // copies the keyboard hook reads.
     void RefreshEngineOptions();
+    // While paused every key passes on untouched; the hooks stay, so the watchdog still works.
+    void SetPaused(bool paused);
 
 protected:
     HotkeyTable& Table() override { return table_; }
@@ -142,5 +149,7 @@ private:
     BoundRadioSetting hotKey2_;
     BoundBoolSetting ru_;
     BoundRadioSetting typeMode_;
+    BoundProgramListSetting excludePrograms_;
+    BoolSetting paused_;
     HotkeyTable table_;
 };

@@ -2,14 +2,10 @@
 
 #include <cwchar>
 
+#include "toolkit/win32/process.h"
 #include "toolkit/win32/text.h"
 
 namespace {
-
-const wchar_t* BaseName(const wchar_t* path) {
-    const wchar_t* slash = std::wcsrchr(path, L'\\');
-    return slash ? slash + 1 : path;
-}
 
 struct Search {
     const wchar_t* caption;
@@ -47,12 +43,10 @@ bool IsOtherInstanceWindow(HWND window, const wchar_t* caption) {
     DWORD pid = 0;
     ::GetWindowThreadProcessId(window, &pid);
     if (pid == 0 || pid == ::GetCurrentProcessId()) return false;
-    UniqueKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-    if (!process) return false;
-    wchar_t theirs[MAX_PATH] = {};
-    DWORD size = MAX_PATH;
-    if (!::QueryFullProcessImageNameW(process.Get(), 0, theirs, &size)) return false;
-    return ::CompareStringOrdinal(BaseName(theirs), -1, BaseName(W(ProgramPath())), -1, TRUE) == CSTR_EQUAL;
+    wchar_t path[MAX_PATH];
+    const wchar_t* theirs = ProcessFileName(pid, path, MAX_PATH);
+    return theirs != nullptr &&
+           ::CompareStringOrdinal(theirs, -1, FileNamePart(W(ProgramPath())), -1, TRUE) == CSTR_EQUAL;
 }
 
 HWND FindOtherInstanceWindow(const wchar_t* caption) {

@@ -67,6 +67,7 @@ INT_PTR MainDialog::OnInitDialog() {
                    reinterpret_cast<LPARAM>(LoadLargeIcon(IDI_APPLICATION_ICON).Release()));
     tray_.Attach(window, app_.TrayMessage(), app_.TrayIconId());
     QuitRequestMessage();
+    SetPaused(app_.Paused().Get());
     RestoreWindowPlacement(window, app_.Store(), WideString(kSectionMainWindow), true);
     return 1;
 }
@@ -147,6 +148,9 @@ INT_PTR MainDialog::OnCommand(WPARAM wparam, LPARAM lparam) {
         case IDM_ABOUT:
             RunAbout();
             break;
+        case IDM_PAUSE:
+            SetPaused(!app_.Paused().Get());
+            break;
         default:
             break;
     }
@@ -206,7 +210,8 @@ void MainDialog::RunSettings() {
     // first one's Cancel would then put back what the second remembered.
     if (BringForward(settings_)) return;
     SettingsDialog dialog(SettingsDialogOptions{app_.HotKey2(), app_.Ru(), app_.Autostart(), app_.StartMinimize(),
-                                                app_.MinimizeToTray(), app_.TypeMode(), app_.Hotkeys()});
+                                                app_.MinimizeToTray(), app_.TypeMode(), app_.ExcludePrograms(),
+                                                app_.Hotkeys()});
     const ScopedValue<const DialogEntity*> open(settings_, &dialog);
     if (dialog.RunModal(IDD_SETTINGS, Window()) == IDOK) {
         app_.ApplyAutostartOption();
@@ -216,6 +221,12 @@ void MainDialog::RunSettings() {
     // crash or a killed process cannot take back what the user saw in the dialog. Once the
     // program has left from inside the dialog, everything is saved (or erased) already.
     if (!leaving_) app_.SaveSettings();
+}
+
+void MainDialog::SetPaused(bool paused) {
+    app_.SetPaused(paused);
+    tray_.SetPaused(paused, app_.TrayIconId());
+    ::ShowWindow(::GetDlgItem(Window(), IDC_MAIN_PAUSED), paused ? SW_SHOW : SW_HIDE);
 }
 
 void MainDialog::RunAbout() {

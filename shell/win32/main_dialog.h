@@ -39,6 +39,8 @@ private:
     bool CancelOpenDialogs();
     void RunSettings();
     void RunAbout();
+    // Pauses or resumes, and shows which in the tray and the window.
+    void SetPaused(bool paused);
 
     HotkeyApplication& app_;
     TrayIcon tray_;

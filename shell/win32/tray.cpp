@@ -24,15 +24,18 @@ NOTIFYICONDATAW Record(HWND window, UINT id) {
 
 }  // namespace
 
-void TrayTipText(wchar_t (&tip)[64]) {
+void TrayTipText(wchar_t (&tip)[64], bool paused) {
     const char16_t* version = QueryVersionString(ProgramPath().Data(), VersionKey::FileVersion);
     // wsprintfW (user32) rather than the C library's printf, which would grow the program.
     wchar_t text[1024];
-    ::wsprintfW(text, L"%s\n%s ver.", W(kApplicationName), W(version));
+    ::wsprintfW(text, paused ? L"%s\n%s ver.\nприостановлено" : L"%s\n%s ver.", W(kApplicationName), W(version));
     ::lstrcpynW(tip, text, 64);
 }
 
-bool AddTrayIcon(HWND window, UINT callbackMessage, int iconResource, UINT id) {
+namespace {
+
+// Adds the icon, or changes the one shown (NIM_MODIFY), with the icon and tip of the state.
+bool SendTrayIcon(DWORD action, HWND window, UINT callbackMessage, int iconResource, UINT id, bool paused) {
     if (window == nullptr) return false;
     NOTIFYICONDATAW data = Record(window, id);
     data.uCallbackMessage = callbackMessage;
@@ -40,10 +43,16 @@ bool AddTrayIcon(HWND window, UINT callbackMessage, int iconResource, UINT id) {
     const UniqueIcon icon = LoadSmallIcon(iconResource);
     data.hIcon = icon.Get();
     wchar_t tip[64];
-    TrayTipText(tip);
+    TrayTipText(tip, paused);
     std::wcsncpy(data.szTip, tip, sizeof(data.szTip) / sizeof(data.szTip[0]) - 1);
-    ::Shell_NotifyIconW(NIM_ADD, &data);
+    ::Shell_NotifyIconW(action, &data);
     return true;
+}
+
+}  // namespace
+
+bool AddTrayIcon(HWND window, UINT callbackMessage, int iconResource, UINT id, bool paused) {
+    return SendTrayIcon(NIM_ADD, window, callbackMessage, iconResource, id, paused);
 }
 
 void RemoveTrayIcon(HWND window, UINT id) {
@@ -78,7 +87,13 @@ void TrayIcon::Attach(HWND window, UINT callbackMessage, int iconResource) {
 }
 
 void TrayIcon::Add() {
-    if (AddTrayIcon(window_, callbackMessage_, iconResource_, kTrayIconId)) shown_ = true;
+    if (AddTrayIcon(window_, callbackMessage_, iconResource_, kTrayIconId, paused_)) shown_ = true;
+}
+
+void TrayIcon::SetPaused(bool paused, int iconResource) {
+    paused_ = paused;
+    iconResource_ = iconResource;
+    if (shown_) SendTrayIcon(NIM_MODIFY, window_, callbackMessage_, iconResource_, kTrayIconId, paused_);
 }
 
 void TrayIcon::Remove() {
@@ -101,6 +116,7 @@ int TrayIcon::ShowMenu() {
     if (OwnerMenu* menu = FindMenu(name)) {
         menu->AddItem(WideString(u"О программе..."), IDM_ABOUT, MF_OWNERDRAW, 0, 0, 0);
         menu->AddItem(WideString(u"Настройки"), IDC_MAIN_SETTINGS, MF_OWNERDRAW, 0, 0, 0);
+        menu->AddItem(WideString(paused_ ? u"Возобновить" : u"Приостановить"), IDM_PAUSE, MF_OWNERDRAW, 0, 0, 0);
         menu->AddItem(WideString(u"---"), 0, MF_SEPARATOR, 0, 0, 0);
         menu->AddItem(WideString(u"Выход"), IDCANCEL, MF_OWNERDRAW, 0, 0, 0);
         menu->Rebuild();

@@ -31,9 +31,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     EngineState state;
     state.engineActive = true;
     state.modifierMode = alt ? 1 : 0;
-    if (!InstallHooks(state, table, instance)) return 4;
+    if (!InstallHooks({&state, &table}, instance)) return 4;
     EngineWindow engineWindow;
-    if (watch && !engineWindow.Start(state, table, instance)) return 5;
+    if (watch && !engineWindow.Start({&state, &table}, instance)) return 5;
     HANDLE ready = CreateFileW(argv[1], GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
     CloseHandle(ready);

@@ -566,7 +566,8 @@ def scenario_installer(wine):
 
     old = wine.start(installed)
     wait_for(lambda: (state(wine) or (0, 0))[1] == 1, 30, "the installed Vellory")
-    wsend(wine, "move", CAPTION, 300, 200)  # a change only saved at exit
+    left, top, right, bottom = control_rect(wine, CAPTION, 0)
+    wsend(wine, "place", CAPTION, 300, 200, right - left, bottom - top)  # a change only saved at exit
     moved = control_rect(wine, CAPTION, 0)
     click_control(wine, 2)  # "Выйти": the question still shows when the installer asks
     wait_for(lambda: message_box_up(wine), 15, "the question Выйти?")
@@ -694,6 +695,141 @@ def scenario_typing_by_keystrokes(wine):
     check(registry(wine)["Options\\Common"].get("TypeMode") == ("REG_SZ", "1"), "TypeMode 1 must be stored")
 
 
+WORDPAD = r"C:\Program Files\Windows NT\Accessories\wordpad.exe"
+IDM_PAUSE = 1020
+
+
+def start_editors(wine):
+    """Wine's Notepad and WordPad side by side below the main window, so a click reaches each."""
+    wine.start("notepad.exe")
+    wine.start(WORDPAD)
+    for top, x in (("class:Notepad", 0), ("class:WORDPADTOP", 520)):
+        wait_for(lambda: wsend(wine, "place", top, x, 620, 500, 300)[0] == 0, 30, f"{top} to start")
+    time.sleep(1)
+
+
+def editor_text(wine, top, child):
+    rc, out = wsend(wine, "childtext", top, child)
+    return "".join(chr(int(u, 16)) for u in out.split()) if rc == 0 else None
+
+
+def check_lands_where_clicked(wine, chord, text):
+    """The text goes to the program clicked last, never to the one the user left."""
+    notepad = ("class:Notepad", "Edit")
+    wordpad = ("class:WORDPADTOP", "RichEdit20W")
+    before = {e: editor_text(wine, *e) for e in (notepad, wordpad)}
+    for (x, y), target, other in (((250, 800), notepad, wordpad), ((770, 850), wordpad, notepad)):
+        click(x, y)
+        time.sleep(0.5)
+        key(chord)
+        wanted = (before[target] or "") + text
+        wait_for(lambda: editor_text(wine, *target) == wanted, 15, f"{text!r} in {target[0]}")
+        before[target] = wanted
+        time.sleep(0.5)
+        check(editor_text(wine, *other) == before[other], f"{chord} also typed into {other[0]}")
+
+
+def check_key_passes_untouched(log, chord="super+1"):
+    mark = len(log.lines())
+    key(chord)
+    wait_for(lambda: log.has("edit2 up 31", mark), 15, f"{chord} to reach the target")
+    lines = log.lines()[mark:]
+    check("edit2 down 31" in lines and "Привет!" not in log.chars(2, mark), f"{chord} was not left alone: {lines}")
+    check_keys_paired(lines)
+
+
+def choose_pause_item(wine):
+    """The third of the menu's four items, above the separator."""
+    rc, out = wsend(wine, "menurect", "-")
+    check(rc == 0, "no menu shown")
+    left, top, right, bottom = (int(v) for v in out.split())
+    click((left + right) // 2, top + (bottom - top) * 56 // 100)
+    wait_for(lambda: not menu_shown(wine), 10, "the tray menu to close")
+    time.sleep(0.5)
+
+
+def check_nothing_typed_into_notepad(wine, when):
+    click(250, 800)
+    time.sleep(0.5)
+    mark = len(editor_text(wine, "class:Notepad", "Edit"))
+    key("super+1")
+    time.sleep(1)
+    check("Привет!" not in editor_text(wine, "class:Notepad", "Edit")[mark:], f"typed {when}")
+
+
+def scenario_where_and_when_it_types(wine):
+    proc = restart_with(wine)
+    start_editors(wine)
+    check_lands_where_clicked(wine, "super+1", "Привет!")
+    exit_vellory(wine, proc)
+    check("Paused" not in registry(wine)["Options\\Common"], "an active Vellory stores no pause")
+
+    # Keystroke typing, and a program left alone while another one still gets the text.
+    wine.reg_add(ROOT + r"\Options\Common", "TypeMode", "1")
+    wine.reg_add(ROOT + r"\Options\Common", "ExcludePrograms", "mstsc.exe|TYPING_*.EXE")
+    proc = start_vellory(wine)
+    check_lands_where_clicked(wine, "super+3", "Пока!")
+    log = start_target(wine, "shell_where")
+    focus_edit(log, 2)
+    check_key_passes_untouched(log)
+
+    # Paused from the main window: the key reaches the target untouched, and stays so after a restart.
+    wsend(wine, "post", CAPTION, WM_COMMAND, IDM_PAUSE, 0)
+    time.sleep(0.5)
+    screenshot(shots(wine), "main_window_paused")
+    open_tray_menu(wine)
+    screenshot(shots(wine), "tray_menu_paused")
+    choose_pause_item(wine)  # "Возобновить"
+    check_lands_where_clicked(wine, "super+3", "Пока!")
+    open_tray_menu(wine)
+    choose_pause_item(wine)  # "Приостановить"
+    check_nothing_typed_into_notepad(wine, "while paused")
+    exit_vellory(wine, proc)
+    common = registry(wine)["Options\\Common"]
+    check(common.get("Paused") == ("REG_SZ", "1"), f"the pause must be stored: {common}")
+    check(common.get("ExcludePrograms") == ("REG_SZ", "mstsc.exe|TYPING_*.EXE"), f"ExcludePrograms: {common}")
+
+    proc = start_vellory(wine)
+    check_nothing_typed_into_notepad(wine, "while paused after a restart")
+    wsend(wine, "post", CAPTION, WM_COMMAND, IDM_PAUSE, 0)  # resumed
+    check_lands_where_clicked(wine, "super+3", "Пока!")
+    exit_vellory(wine, proc)
+    check("Paused" not in registry(wine)["Options\\Common"], "a resumed Vellory deletes the pause")
+    wine.stop_all()
+
+
+def scenario_texts_that_fill_themselves_in(wine):
+    fresh(wine)
+    exit_vellory(wine, start_vellory(wine))
+    store_items(wine, [("1", "", "{дата:yyyy-MM-dd}"), ("2", "", "[{буфер}]"), ("3", "", "«{курсор}»"),
+                       ("3", "s", "({курсор})"), ("4", "", "Привет!")])
+    proc = start_vellory(wine)
+    start_editors(wine)
+    notepad = ("class:Notepad", "Edit")
+    click(250, 800)
+    time.sleep(0.5)
+
+    def types(chord, wanted):
+        key("End")  # a cursor mark left the caret inside the last text
+        before = editor_text(wine, *notepad)
+        key(chord)
+        wait_for(lambda: editor_text(wine, *notepad) == before + wanted, 15, f"{chord} to type {wanted!r}")
+
+    import datetime
+    types("super+1", datetime.date.today().isoformat())
+    check(wsend(wine, "clipboard", "-", "из буфера")[0] == 0, "the clipboard could not be set")
+    types("super+2", "[из буфера]")
+    types("super+4", "Привет!")
+    for chord, opening, closing in (("super+3", "«", "»"), ("super+shift+3", "(", ")")):
+        types(chord, opening + closing)
+        before = editor_text(wine, *notepad)[:-2]
+        time.sleep(0.5)  # the Left step follows the text
+        key("x")
+        wanted = before + opening + "x" + closing
+        wait_for(lambda: editor_text(wine, *notepad) == wanted, 15, f"the letter between {opening}{closing}")
+    exit_vellory(wine, proc)
+
+
 SCENARIOS = [
     scenario_first_run_types_and_exits,
     scenario_second_start_is_refused,
@@ -710,6 +846,8 @@ SCENARIOS = [
     scenario_own_chords_and_multiline_texts,
     scenario_typing_by_keystrokes,
     scenario_asked_again_and_keyboard_only,
+    scenario_where_and_when_it_types,
+    scenario_texts_that_fill_themselves_in,
     scenario_high_dpi_and_quit_request,
     scenario_installer,
 ]

@@ -15,21 +15,27 @@
 //   wsend taskbar <caption>                             post "TaskbarCreated", as Explorer does
 //   wsend count <caption>                               print how many visible top-level windows bear it
 //   wsend memory <caption>                              print the working set of the window's process (KB)
+//   wsend place <caption> <x> <y> <w> <h>               move and size the top-level window
+//   wsend childtext <caption> <class>                   print the text of its first child of that class,
+//                                                       as UTF-16 hex units (read with WM_GETTEXT)
+//   wsend clipboard - <text>                            put the text on the clipboard
 //   wsend metrics -                                     print the small and large icon sizes a DPI-aware
 //                                                       program is given
-//   wsend move <caption> <x> <y>                        move the top-level window, as a drag does
 //   wsend quit <flags>                                  broadcast Vellory's quit request, as an installer does
+// A caption "class:<name>" names the top-level window by its class instead.
 // Exit code 2 when no such window exists.
 #include <windows.h>
 #include <shellapi.h>
 #include <psapi.h>
 
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 
 namespace {
 
 HWND FindTop(const wchar_t* caption) {
+    if (wcsncmp(caption, L"class:", 6) == 0) return FindWindowW(caption + 6, nullptr);
     HWND found = FindWindowW(L"#32770", caption);
     return found ? found : FindWindowW(nullptr, caption);
 }
@@ -70,6 +76,25 @@ HWND FindControl(HWND dialog, int id) {
     return search.found ? search.found : GetDlgItem(dialog, id);
 }
 
+struct ClassSearch {
+    const wchar_t* className;
+    HWND found;
+};
+
+BOOL CALLBACK FindChildOfClass(HWND child, LPARAM param) {
+    auto* search = reinterpret_cast<ClassSearch*>(param);
+    wchar_t name[64] = {};
+    GetClassNameW(child, name, 64);
+    if (wcscmp(name, search->className) != 0) return TRUE;
+    search->found = child;
+    return FALSE;
+}
+
+void PrintUnits(const wchar_t* text) {
+    for (const wchar_t* p = text; *p; ++p) std::printf("%04X ", static_cast<unsigned>(*p));
+    std::printf("\n");
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -106,6 +131,17 @@ int wmain(int argc, wchar_t** argv) {
         const UINT message = RegisterWindowMessageW(L"Brannock.Vellory.Quit");
         return PostMessageW(HWND_BROADCAST, message, static_cast<WPARAM>(Number(argv[2])), 0) ? 0 : 1;
     }
+    if (wcscmp(command, L"clipboard") == 0 && argc >= 4) {
+        const size_t bytes = (wcslen(argv[3]) + 1) * sizeof(wchar_t);
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+        if (!block || !OpenClipboard(nullptr)) return 1;
+        memcpy(GlobalLock(block), argv[3], bytes);
+        GlobalUnlock(block);
+        EmptyClipboard();
+        const bool set = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+        CloseClipboard();
+        return set ? 0 : 1;
+    }
     HWND window = FindTop(argv[2]);
     if (!window) return 2;
     if ((wcscmp(command, L"post") == 0 || wcscmp(command, L"send") == 0) && argc >= 6) {
@@ -115,10 +151,6 @@ int wmain(int argc, wchar_t** argv) {
         if (command[0] == L'p') return PostMessageW(window, message, wparam, lparam) ? 0 : 1;
         std::printf("%lld\n", static_cast<long long>(SendMessageW(window, message, wparam, lparam)));
         return 0;
-    }
-    if (wcscmp(command, L"move") == 0 && argc >= 5) {
-        return SetWindowPos(window, nullptr, static_cast<int>(Number(argv[3])), static_cast<int>(Number(argv[4])), 0, 0,
-                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) ? 0 : 1;
     }
     if (wcscmp(command, L"trayicon") == 0) {
         NOTIFYICONDATAW data{};
@@ -163,9 +195,24 @@ int wmain(int argc, wchar_t** argv) {
         HWND target = FindControl(window, static_cast<int>(Number(argv[3])));
         wchar_t text[512] = {};
         if (target) GetWindowTextW(target, text, 512);
-        for (const wchar_t* p = text; *p; ++p) std::printf("%04X ", static_cast<unsigned>(*p));
-        std::printf("\n");
+        PrintUnits(text);
         return 0;
+    }
+    if (wcscmp(command, L"childtext") == 0 && argc >= 4) {
+        ClassSearch search{argv[3], nullptr};
+        EnumChildWindows(window, FindChildOfClass, reinterpret_cast<LPARAM>(&search));
+        if (!search.found) return 2;
+        wchar_t text[512] = {};
+        SendMessageW(search.found, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+        PrintUnits(text);
+        return 0;
+    }
+    if (wcscmp(command, L"place") == 0 && argc >= 7) {
+        return SetWindowPos(window, nullptr, static_cast<int>(Number(argv[3])), static_cast<int>(Number(argv[4])),
+                            static_cast<int>(Number(argv[5])), static_cast<int>(Number(argv[6])),
+                            SWP_NOZORDER | SWP_NOACTIVATE)
+                   ? 0
+                   : 1;
     }
     return 3;
 }

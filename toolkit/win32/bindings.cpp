@@ -104,7 +104,7 @@ void EditBinding::ShowInControl() {
     HWND edit = Control();
     if (!edit || showing_) return;
     showing_ = true;
-    ::SetWindowTextW(edit, W(Text()));
+    ::SetWindowTextW(edit, W(Shown(Text())));
     showing_ = false;
 }
 
@@ -116,7 +116,7 @@ int EditBinding::HandleCommand(HWND, WPARAM wparam, LPARAM lparam) {
     const bool read = code == EN_KILLFOCUS || (code == EN_UPDATE && reinterpret_cast<HWND>(lparam) != ::GetFocus());
     if (!read) return kCommandLeftForLater;
     if (!Control()) return 0;
-    StoreText(ReadFromControl());
+    TakeFromControl();
     ShowInControl();
     return 0;
 }

@@ -100,7 +100,11 @@ public:
 protected:
     virtual const WideString& Text() const = 0;
     virtual void StoreText(const WideString& text) = 0;
-    void TakeFromControl() override { StoreText(ReadFromControl()); }
+    // What the edit shows of a value, and the value of what it shows: the same text unless a
+    // setting shows its value in another form.
+    virtual WideString Shown(const WideString& value) const { return value; }
+    virtual WideString FromShown(const WideString& shown) const { return shown; }
+    void TakeFromControl() override { StoreText(FromShown(ReadFromControl())); }
 
 private:
     // Process-wide: set while the program writes an edit's text, so the change notifications

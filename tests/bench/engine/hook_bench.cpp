@@ -7,24 +7,11 @@
 #include <random>
 
 #include "engine/hotkey.h"
+#include "tests/native/engine/fake_platform.h"
 
 namespace {
 
 std::size_t g_allocations = 0;
-
-struct QuietPlatform final : KeyPlatform {
-    bool isKeyDown(std::uint32_t vk) override { return vk == kVkLeftWin; }
-    bool windowExists(WindowId) override { return true; }
-    std::uint16_t layoutLanguageOf(WindowId) override { return kRussianLanguage; }
-    bool postChar(WindowId, char16_t unit) override {
-        benchmark::DoNotOptimize(unit);
-        return true;
-    }
-    void injectKey(std::uint32_t, bool) override {}
-    void injectUnit(char16_t) override {}
-    void scheduleTyping() override {}
-    HookResult passOn(const KeyEvent&) override { return 0; }
-};
 
 // Items spread over the keys 'A'..'Z' and 0x60..0x6F and the three modifier variants; the
 // miss path uses '[', which no item has.
@@ -38,12 +25,13 @@ void Fill(HotkeyTable& table, std::size_t count) {
     }
 }
 
-void Run(benchmark::State& st, std::uint32_t key, std::uint32_t message) {
+void Run(benchmark::State& st, std::uint32_t key, std::uint32_t message, const char16_t* excluded = u"") {
     HotkeyTable table;
     Fill(table, static_cast<std::size_t>(st.range(0)));
     EngineState state;
     state.engineActive = true;
     state.focusWindow = 1;
+    state.exclusions.Set(excluded);
     QuietPlatform platform;
     std::uint32_t vk = key;
     KeyEvent event;
@@ -62,12 +50,15 @@ void Run(benchmark::State& st, std::uint32_t key, std::uint32_t message) {
 void MissUnusedKey(benchmark::State& st) { Run(st, 'Z' + 1, kMsgKeyDown); }
 void MissOtherMessage(benchmark::State& st) { Run(st, 'A', 258); }
 void HitKeyDown(benchmark::State& st) { Run(st, 'A', kMsgKeyDown); }
+// With programs left alone: the target's verdict comes from the remembered ones.
+void HitWithExclusions(benchmark::State& st) { Run(st, 'A', kMsgKeyDown, u"mstsc.exe|vmware*.exe"); }
 
 }  // namespace
 
 BENCHMARK(MissUnusedKey)->Arg(30)->Arg(1000)->Arg(100000);
 BENCHMARK(MissOtherMessage)->Arg(30)->Arg(1000)->Arg(100000);
 BENCHMARK(HitKeyDown)->Arg(30)->Arg(1000)->Arg(100000);
+BENCHMARK(HitWithExclusions)->Arg(30)->Arg(1000)->Arg(100000);
 BENCHMARK_MAIN();
 
 void* operator new(std::size_t size) {

@@ -1,10 +1,12 @@
 #pragma once
 // A platform that answers from a set of held keys and records every call in order.
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "engine/hotkey.h"
+#include "engine/placeholders.h"
 
 class FakePlatform final : public KeyPlatform {
 public:
@@ -16,6 +18,11 @@ public:
     std::u16string posted;
     bool recordQueries = false;
     bool refusePosts = false;  // the target refuses posted input
+    std::size_t queueRoom = static_cast<std::size_t>(-1);  // posts the target's queue still takes
+    ForegroundFocus foreground{ForegroundFocus::Foreign, 42};
+    struct Process { ProcessKey key; std::u16string file; };
+    std::map<WindowId, Process> processes{{42, {{7, 100}, u"notepad.exe"}}};
+    int fileNameQueries = 0;
 
     bool isKeyDown(std::uint32_t vk) override {
         if (recordQueries) calls.push_back("down? " + std::to_string(vk));
@@ -24,7 +31,8 @@ public:
     bool windowExists(WindowId w) override { return liveWindows.count(w) != 0; }
     std::uint16_t layoutLanguageOf(WindowId) override { return language; }
     bool postChar(WindowId w, char16_t unit) override {
-        if (refusePosts) return false;
+        if (refusePosts || queueRoom == 0) return false;
+        --queueRoom;
         posted.push_back(unit);
         calls.push_back("post " + std::to_string(w));
         return true;
@@ -34,8 +42,73 @@ public:
     }
     void injectUnit(char16_t unit) override { calls.push_back("unit " + std::to_string(unit)); }
     void scheduleTyping() override { calls.push_back("schedule"); }
+    ForegroundFocus foregroundFocus() override { return foreground; }
+    bool processOf(WindowId w, ProcessKey& key) override {
+        const auto found = processes.find(w);
+        if (found == processes.end()) return false;
+        key = found->second.key;
+        return true;
+    }
+    bool processFileName(const ProcessKey& key, char16_t (&name)[kMaxFileName]) override {
+        ++fileNameQueries;
+        for (const auto& [window, process] : processes) {
+            if (!(process.key == key)) continue;
+            name[process.file.copy(name, kMaxFileName - 1)] = 0;
+            return true;
+        }
+        return false;
+    }
     HookResult passOn(const KeyEvent& e) override {
         calls.push_back("pass " + std::to_string(e.virtualKey ? *e.virtualKey : 9999));
         return nextResult;
+    }
+    bool postKey(WindowId w, std::uint32_t vk, bool release) override {
+        if (queueRoom == 0) return false;
+        --queueRoom;
+        calls.push_back("key " + std::to_string(w) + " " + std::to_string(vk) + (release ? " up" : " down"));
+        return true;
+    }
+    bool isKeyHeld(std::uint32_t vk) override { return held.count(vk) != 0; }
+};
+
+// A platform that answers at once and records nothing: the cost and the allocations of the
+// decision alone. Left Win is held, every window lives, and every program is "a".
+struct QuietPlatform final : KeyPlatform {
+    volatile char16_t lastPosted = 0;
+    bool isKeyDown(std::uint32_t vk) override { return vk == kVkLeftWin; }
+    bool windowExists(WindowId) override { return true; }
+    std::uint16_t layoutLanguageOf(WindowId) override { return kRussianLanguage; }
+    bool postChar(WindowId, char16_t unit) override {
+        lastPosted = unit;
+        return true;
+    }
+    void injectKey(std::uint32_t, bool) override {}
+    void injectUnit(char16_t) override {}
+    void scheduleTyping() override {}
+    HookResult passOn(const KeyEvent&) override { return 0; }
+    ForegroundFocus foregroundFocus() override { return {ForegroundFocus::Foreign, 1}; }
+    bool processOf(WindowId, ProcessKey& key) override {
+        key = {1, 1};
+        return true;
+    }
+    bool processFileName(const ProcessKey&, char16_t (&name)[kMaxFileName]) override {
+        name[0] = u'a';
+        name[1] = 0;
+        return true;
+    }
+    bool postKey(WindowId, std::uint32_t, bool) override { return true; }
+    bool isKeyHeld(std::uint32_t) override { return false; }
+};
+
+// 9 December 2026, 14:05:33, in a Russian locale; a picture with "!" is refused.
+struct FakeDates final : PlaceholderSource {
+    bool formatDate(std::u16string_view picture, std::u16string& out) override {
+        if (picture.find(u'!') != std::u16string_view::npos) return false;
+        out = picture.empty() ? u"09.12.2026" : picture == u"d MMMM yyyy" ? u"9 декабря 2026" : u"<" + std::u16string(picture) + u">";
+        return true;
+    }
+    bool formatTime(std::u16string_view picture, std::u16string& out) override {
+        out = picture.empty() ? u"14:05" : picture == u"HH:mm:ss" ? u"14:05:33" : u"?";
+        return true;
     }
 };

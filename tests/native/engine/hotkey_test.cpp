@@ -4,6 +4,7 @@
 #include <new>
 
 #include "engine/hook_watchdog.h"
+#include "engine/typist.h"
 #include "fake_platform.h"
 
 namespace {
@@ -172,7 +173,10 @@ TEST_F(Engine, LineBreaksAreTypedOnceAndKeystrokesWaitForTheModifierRelease) {
     Hold({});
     Send(kVkLeftWin, kMsgKeyUp);
     EXPECT_EQ(TakeCalls(), (Calls{"inject 160 down", "pass 91", "inject 160 up", "schedule"}));
-    TypePendingTexts(state, table, platform);
+    TextTypist typist;
+    FakeDates dates;
+    typist.TakePending(state, table);
+    EXPECT_FALSE(typist.Step(platform, dates, 0).tick);
     const Calls enter{"inject 13 down", "inject 13 up"};
     Calls typed{"unit 97"};
     for (char16_t unit : {u'b', u'c', u'd'}) {
@@ -180,7 +184,8 @@ TEST_F(Engine, LineBreaksAreTypedOnceAndKeystrokesWaitForTheModifierRelease) {
         typed.push_back("unit " + std::to_string(unit));
     }
     EXPECT_EQ(TakeCalls(), typed);
-    TypePendingTexts(state, table, platform);
+    typist.TakePending(state, table);
+    typist.Step(platform, dates, 0);
     EXPECT_TRUE(TakeCalls().empty()) << "typed once";
 }
 
@@ -278,15 +283,110 @@ TEST_F(Engine, LayoutRuleLetsForeignLayoutsThrough) {
     EXPECT_EQ(platform.posted, u"a");
 }
 
-TEST_F(Engine, NothingHappensWithoutALiveFocusWindow) {
+TEST_F(Engine, TheTextGoesToTheFocusOfTheProgramInFront) {
     table.Append('1', kModifierNone, u"a");
+    platform.liveWindows = {42, 43, 50};
+    platform.processes[50] = {{9, 1}, u"wordpad.exe"};
+    using F = ForegroundFocus;
+    struct Case { const char* what; F foreground; WindowId recorded; std::string typedInto; };
+    const Case cases[] = {
+        {"another program in front, with its focus", {F::Foreign, 50}, 42, "post 50"},
+        {"recorded window stale, never asked", {F::Foreign, 43}, 5, "post 43"},
+        {"Vellory's own window in front: the last foreign focus", {F::Own, 77}, 42, "post 42"},
+        {"own window in front, recorded window closed", {F::Own, 77}, 5, ""},
+        {"own window in front, nothing recorded yet", {F::Own, 77}, 0, ""},
+        {"no foreground, or another desktop", {F::Unknown, 0}, 42, ""},
+    };
     Hold({kVkLeftWin});
-    state.focusWindow = 0;
+    for (const Case& c : cases) {
+        platform.foreground = c.foreground;
+        state.focusWindow = c.recorded;
+        const bool typed = !c.typedInto.empty();
+        EXPECT_EQ(Send('1'), typed ? 1 : 7) << c.what;
+        EXPECT_EQ(Send('1', kMsgKeyUp), typed ? 1 : 7) << c.what;
+        const Calls calls = TakeCalls();
+        const Calls passed{"pass 49", "pass 49"};
+        EXPECT_EQ(calls, typed ? Calls{c.typedInto} : passed) << c.what;
+        state.maskWinRelease = false;
+    }
+}
+
+TEST_F(Engine, WhilePausedEveryEventPassesAndNoChordFiresLater) {
+    table.Append('1', kModifierNone, u"a");
+    state.typeMode = kTypeByKeystrokes;
+    Hold({kVkLeftWin});
+    EXPECT_EQ(Send('1'), 1);
+    EXPECT_EQ(state.pendingCount, 1u);
+    // Paused with the chord held: its key-up, the Win release and the queued typing are gone.
+    ResetChordState(state);
+    state.engineActive = false;
+    TakeCalls();
+    for (std::uint32_t key : {49u, 49u, 91u}) {
+        EXPECT_EQ(Send(key), 7);
+        EXPECT_EQ(Send(key, kMsgKeyUp), 7);
+    }
+    EXPECT_EQ(TakeCalls(), (Calls{"pass 49", "pass 49", "pass 49", "pass 49", "pass 91", "pass 91"}));
+    EXPECT_EQ(state.pendingCount, 0u);
+    const KeyEvent stamped{0, kMsgKeyDown, &vk, 555, false};
+    EXPECT_EQ(keyboardHookProc(stamped, state, table, platform), 7);
+    EXPECT_EQ(state.lastEventTime, 555u) << "the watchdog still sees the hook alive";
+    state.engineActive = true;
+    EXPECT_EQ(Send('1'), 1) << "resumed";
+}
+
+TEST(ProgramExclusions, NamesWildcardsAndCase) {
+    EXPECT_EQ(ProgramListFromLines(u"  mstsc.exe \r\n\r\n\tvmware*.exe\n|KeePass.exe  "),
+              u"mstsc.exe|vmware*.exe|KeePass.exe");
+    EXPECT_EQ(ProgramListToLines(u"a.exe||b.exe"), u"a.exe\r\nb.exe");
+    EXPECT_EQ(ProgramListFromLines(u" \r\n "), u"");
+    struct Case { const char16_t* pattern; const char16_t* name; bool matches; };
+    const Case cases[] = {
+        {u"mstsc.exe", u"MSTSC.EXE", true},       {u"mstsc.exe", u"mstsc.exe.bak", false},
+        {u"mstsc.exe", u"xmstsc.exe", false},     {u"vmware*.exe", u"vmware-vmx.exe", true},
+        {u"vmware*.exe", u"vmware.exe", true},    {u"vmware*.exe", u"vmwarex.ex", false},
+        {u"*.exe", u"a.b.exe", true},             {u"a?c.exe", u"abc.exe", true},
+        {u"a?c.exe", u"ac.exe", false},           {u"*a*b*", u"xxaxxbxx", true},
+        {u"*a*b", u"xxbxxa", false},              {u"программа.exe", u"ПРОГРАММА.EXE", true},
+        {u"*", u"", true},                        {u"", u"a.exe", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MatchesFileNamePattern(c.pattern, c.name), c.matches) << "case " << (&c - cases);
+}
+
+TEST_F(Engine, AnExcludedProgramGetsTheChordAsIfVelloryWereNotThere) {
+    table.Append('1', kModifierNone, u"a");
+    platform.liveWindows = {42, 50};
+    platform.processes[50] = {{9, 1}, u"VMware-VMX.exe"};
+    state.exclusions.Set(u"mstsc.exe|vmware*.exe");
+    Hold({kVkLeftWin});
+    platform.foreground = {ForegroundFocus::Foreign, 50};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(Send('1'), 7);
+        EXPECT_EQ(Send('1', kMsgKeyUp), 7);
+        Hold({});
+        EXPECT_EQ(Send(kVkLeftWin, kMsgKeyUp), 7);
+        Hold({kVkLeftWin});
+    }
+    EXPECT_EQ(TakeCalls(), (Calls{"pass 49", "pass 49", "pass 91", "pass 49", "pass 49", "pass 91", "pass 49",
+                                  "pass 49", "pass 91"}))
+        << "no mask";
+    EXPECT_EQ(platform.fileNameQueries, 1) << "later chords take the remembered verdict";
+
+    // Another program still gets the text; its verdict is remembered beside the first one.
+    platform.foreground = {ForegroundFocus::Foreign, 42};
+    EXPECT_EQ(Send('1'), 1);
+    EXPECT_EQ(Send('1'), 1);
+    EXPECT_EQ(platform.fileNameQueries, 2);
+    // The excluded program ended and its id went to another one, which is asked afresh.
+    platform.processes[50] = {{9, 2}, u"notepad.exe"};
+    platform.foreground = {ForegroundFocus::Foreign, 50};
+    EXPECT_EQ(Send('1'), 1);
+    EXPECT_EQ(platform.fileNameQueries, 3);
+    // A program that cannot be asked is kept out while there is a list at all.
+    platform.processes.erase(50);
     EXPECT_EQ(Send('1'), 7);
-    state.focusWindow = 5;  // closed window
-    EXPECT_EQ(Send('1'), 7);
-    EXPECT_TRUE(platform.posted.empty());
-    EXPECT_FALSE(state.maskWinRelease);
+    state.exclusions.Set(u"");
+    EXPECT_EQ(Send('1'), 1);
 }
 
 TEST_F(Engine, EmptyTextIsInert) {
@@ -349,19 +449,12 @@ bool g_counting = false;
 
 TEST_F(Engine, TheDecisionAllocatesNothing) {
     for (int k = 0; k < 10; ++k) table.Append(static_cast<std::uint16_t>('0' + k), kModifierNone, u"text");
-    struct Quiet final : KeyPlatform {
-        bool isKeyDown(std::uint32_t vk) override { return vk == kVkLeftWin; }
-        bool windowExists(WindowId) override { return true; }
-        std::uint16_t layoutLanguageOf(WindowId) override { return kRussianLanguage; }
-        bool postChar(WindowId, char16_t) override { return true; }
-        void injectKey(std::uint32_t, bool) override {}
-        void injectUnit(char16_t) override {}
-        void scheduleTyping() override {}
-        HookResult passOn(const KeyEvent&) override { return 0; }
-    } quiet;
+    table.Append('Q', kModifierNone, u"«{курсор}» {дата}");  // queued for the engine's window
+    QuietPlatform quiet;
+    state.exclusions.Set(u"mstsc.exe|vm*.exe");
     g_allocations = 0;
     g_counting = true;
-    for (std::uint32_t key : {49u, 90u, 53u, 91u}) {
+    for (std::uint32_t key : {49u, 90u, 53u, 81u, 91u}) {
         for (std::uint32_t msg : {kMsgKeyDown, kMsgKeyUp}) {
             vk = key;
             KeyEvent e;

@@ -12,6 +12,7 @@
 #include "store/catalogue.h"
 #include "store/profile.h"
 #include "store/setting_value.h"
+#include "toolkit/case_fold.h"
 
 std::vector<std::uint8_t> TextBytes(std::u16string_view text) {
     std::vector<std::uint8_t> bytes;
@@ -22,7 +23,7 @@ std::vector<std::uint8_t> TextBytes(std::u16string_view text) {
 
 static std::u16string Upper(std::u16string_view s) {
     std::u16string out;
-    for (char16_t c : s) out.push_back(RegistryUpcase(c));
+    for (char16_t c : s) out.push_back(UpcaseUnit(c));
     return out;
 }
 

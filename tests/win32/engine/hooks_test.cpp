@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/win32/hooks.h"
+#include "engine/win32/key_platform.h"
 
 namespace {
 
@@ -11,18 +12,18 @@ TEST(Hooks, SecondInstallFailsAndKeepsTheFirstHooks) {
     HotkeyTable table;
     EngineState state;
     state.engineActive = true;
-    ASSERT_TRUE(InstallHooks(state, table, GetModuleHandleW(nullptr)));
+    ASSERT_TRUE(InstallHooks({&state, &table}, GetModuleHandleW(nullptr)));
     void* keyboard = state.keyboardHook;
     void* focus = state.focusHook;
     EXPECT_NE(focus, nullptr);
-    EXPECT_FALSE(InstallHooks(state, table, GetModuleHandleW(nullptr)));
+    EXPECT_FALSE(InstallHooks({&state, &table}, GetModuleHandleW(nullptr)));
     EXPECT_EQ(state.keyboardHook, keyboard);
     EXPECT_EQ(state.focusHook, focus);
     // Dropped behind our back, as Windows drops a hook that timed out: installed afresh.
     ASSERT_TRUE(UnhookWindowsHookEx(static_cast<HHOOK>(state.keyboardHook)));
     state.maskWinRelease = true;
     state.downFate['1'] = DownFate::Swallowed;
-    EXPECT_TRUE(ReinstallHooks(state, table, GetModuleHandleW(nullptr)));
+    EXPECT_TRUE(ReinstallHooks({&state, &table}, GetModuleHandleW(nullptr)));
     EXPECT_NE(state.keyboardHook, nullptr);
     EXPECT_NE(state.focusHook, nullptr);
     EXPECT_FALSE(state.maskWinRelease);
@@ -39,7 +40,7 @@ TEST(Hooks, SecondInstallFailsAndKeepsTheFirstHooks) {
 TEST(Hooks, FocusEventsRecordTheWindowWhateverTheObjectId) {
     EngineState state;
     HotkeyTable table;
-    ASSERT_TRUE(InstallHooks(state, table, GetModuleHandleW(nullptr)));
+    ASSERT_TRUE(InstallHooks({&state, &table}, GetModuleHandleW(nullptr)));
     HWND some = GetDesktopWindow();
     focusEventProc(nullptr, EVENT_OBJECT_FOCUS, some, -4 /* OBJID_CLIENT */, 0, 0, 0);
     EXPECT_EQ(state.focusWindow, reinterpret_cast<WindowId>(some));
@@ -74,7 +75,7 @@ TEST(Hooks, AFocusEventRaisedByAnotherProgramIsRecorded) {
 
     EngineState state;
     HotkeyTable table;
-    ASSERT_TRUE(InstallHooks(state, table, GetModuleHandleW(nullptr)));
+    ASSERT_TRUE(InstallHooks({&state, &table}, GetModuleHandleW(nullptr)));
     // Object id 7 stands for an item inside a control: the window is recorded all the same.
     std::wstring command = L"\"" + target + L"\" \"" + log + L"\" --raise-focus 7";
     STARTUPINFOW startup{};

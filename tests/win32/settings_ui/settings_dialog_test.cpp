@@ -147,6 +147,7 @@ struct Application {
     BoundIntSetting startMinimize{2};
     BoundBoolSetting minimizeToTray{true};
     BoundRadioSetting typeMode{0};
+    BoundProgramListSetting excludePrograms;
     HotkeyTable table;
 
     Application() {
@@ -155,7 +156,9 @@ struct Application {
         table.Append(0x41, kModifierCtrl, WideString(u"abc"));
         table.Append(0xBA, kModifierNone, WideString(u"x"));
     }
-    SettingsDialogOptions Options() { return {hotKey2, ru, autostart, startMinimize, minimizeToTray, typeMode, table}; }
+    SettingsDialogOptions Options() {
+        return {hotKey2, ru, autostart, startMinimize, minimizeToTray, typeMode, excludePrograms, table};
+    }
 };
 
 // The dialog stays hidden: hiding a shown top-level window costs Wine a 2 s wait without a
@@ -214,10 +217,10 @@ TEST_F(OpenDialog, OpensOnTheHotkeyPageWithTheValuesShown) {
     EXPECT_EQ(GetWindow(GetDlgItem(Dialog(), IDOK), GW_HWNDNEXT), GetDlgItem(Dialog(), IDCANCEL));
     EXPECT_EQ(GetWindow(GetDlgItem(Dialog(), IDOK), GW_HWNDLAST), dialog.Tabs());
 
-    ASSERT_EQ(dialog.Bindings().Count(), 6u);
-    const ControlBinding* order[] = {&app.hotKey2,       &app.ru,             &app.autostart,
-                                     &app.startMinimize, &app.minimizeToTray, &app.typeMode};
-    for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(dialog.Bindings().At(i), order[i]) << i;
+    ASSERT_EQ(dialog.Bindings().Count(), 7u);
+    const ControlBinding* order[] = {&app.hotKey2,       &app.ru,       &app.autostart,      &app.startMinimize,
+                                     &app.minimizeToTray, &app.typeMode, &app.excludePrograms};
+    for (std::size_t i = 0; i < 7; ++i) EXPECT_EQ(dialog.Bindings().At(i), order[i]) << i;
     EXPECT_EQ(Check(Hotkeys(), IDC_MODIFIER_WIN), BST_CHECKED);
     EXPECT_EQ(Check(Hotkeys(), IDC_MODIFIER_ALT), BST_UNCHECKED);
     EXPECT_EQ(Check(Hotkeys(), IDC_RUSSIAN_ONLY), BST_UNCHECKED);
@@ -262,6 +265,17 @@ TEST(SettingsDialog, ClicksChangeTheOptionsAtOnceAndTheEndDecidesWhetherTheyStay
         ASSERT_NE(dialog.CreateModeless(IDD_SETTINGS, nullptr), nullptr);
         const HWND hotkeys = dialog.Hotkeys().Window(), general = dialog.GeneralPage().Window();
 
+        // The programs left alone are edited a name a line and kept joined by '|'.
+        // Typed, then left: a multi-line edit tells of its text only as the focus leaves it.
+        const HWND programs = GetDlgItem(general, IDC_EXCLUDE_PROGRAMS);
+        SetWindowTextW(programs, L" mstsc.exe \r\n\r\nvmware*.exe");
+        SendMessageW(general, WM_COMMAND, MAKEWPARAM(IDC_EXCLUDE_PROGRAMS, EN_KILLFOCUS),
+                     reinterpret_cast<LPARAM>(programs));
+        EXPECT_EQ(U16(app.excludePrograms.Get()), u"mstsc.exe|vmware*.exe");
+        wchar_t shown[64] = {};
+        GetWindowTextW(programs, shown, 64);
+        EXPECT_EQ(std::wstring(shown), L"mstsc.exe\r\nvmware*.exe");
+
         // Control ids 1004 and 1005 exist on both pages; each click changes only its own page's option.
         const struct {
             HWND page;
@@ -305,6 +319,7 @@ TEST(SettingsDialog, ClicksChangeTheOptionsAtOnceAndTheEndDecidesWhetherTheyStay
         EXPECT_EQ(app.ru.Get(), k);
         EXPECT_EQ(app.autostart.Get(), !k);
         EXPECT_EQ(app.minimizeToTray.Get(), !k);
+        EXPECT_EQ(U16(app.excludePrograms.Get()), k ? u"mstsc.exe|vmware*.exe" : u"");
         EXPECT_EQ(dialog.Bindings().Count(), 0u);
         EXPECT_EQ(app.startMinimize.Dialog(), nullptr) << "detached";
         DestroyWindow(dialog.Window());

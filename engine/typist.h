@@ -1,0 +1,67 @@
+#pragma once
+// The texts the engine's window types once the hook has returned: keystrokes after the main
+// modifier's release, texts with placeholders, and the rest of texts whose target's queue was
+// full. They are typed in the order of their chords, a little at every tick of the window's
+// timer, so neither the user's own keys nor the target wait for a long text.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/hotkey.h"
+#include "engine/placeholders.h"
+
+class TextTypist {
+public:
+    // How long a chord waits for the clipboard, and for a target that takes no posted input.
+    static constexpr std::uint32_t kClipboardWaitMs = 100;
+    static constexpr std::uint32_t kGiveUpMs = 30000;
+    // Keystrokes injected at one tick.
+    static constexpr std::size_t kBatchUnits = 64;
+
+    // Takes the chords the hook queued, with a copy of each text, so that an edit in the
+    // settings cannot change a text on its way.
+    void TakePending(EngineState& state, const HotkeyTable& table);
+
+    struct Next {
+        bool tick = false;            // call Step again after a short delay
+        bool fetchClipboard = false;  // start a clipboard reader, then call FetchStarted
+    };
+    // Types what can be typed now; `now` is a millisecond clock.
+    Next Step(KeyPlatform& platform, PlaceholderSource& source, std::uint32_t now);
+    void FetchStarted() { fetching_ = true; }
+    // A reader's answer: the clipboard's text, or busy when another program held it open.
+    void OnClipboard(bool busy, std::u16string_view text);
+    bool Busy() const { return !waiting_.empty() || !jobs_.empty(); }
+
+private:
+    struct Entry {
+        PendingText chord;
+        std::u16string text;
+    };
+    struct Job {
+        std::int32_t typeMode = kTypeByMessages;
+        WindowId target = 0;
+        std::u16string text;
+        std::size_t next = 0;           // the next unit to type
+        std::size_t leftPresses = 0;
+        std::size_t leftSent = 0;       // presses and releases sent so far
+        std::uint32_t waitFor[3] = {};  // keys that must all be up before the job starts
+        std::size_t waitCount = 0;
+        bool started = false;
+        std::uint32_t lastProgress = 0;
+    };
+
+    Job MakeJob(const Entry& entry, PlaceholderSource& source, std::uint32_t now);
+    // True when the job is done; false while it waits for the target or the next tick.
+    bool TypeSome(Job& job, KeyPlatform& platform);
+
+    std::vector<Entry> waiting_;
+    std::vector<Job> jobs_;
+    bool fetching_ = false;
+    bool clipboardWanted_ = false;
+    bool clipboardReady_ = false;
+    std::uint32_t clipboardSince_ = 0;
+    std::u16string clipboard_;
+};

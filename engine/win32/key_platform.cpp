@@ -1,0 +1,98 @@
+#include "engine/win32/key_platform.h"
+
+#include <cwchar>
+
+#include "toolkit/win32/process.h"
+
+bool WindowsKeyPlatform::isKeyDown(std::uint32_t virtualKey) {
+    return (::GetKeyState(static_cast<int>(virtualKey)) & 0x80) != 0;
+}
+
+bool WindowsKeyPlatform::windowExists(WindowId window) {
+    return ::IsWindow(reinterpret_cast<HWND>(window)) != FALSE;
+}
+
+std::uint16_t WindowsKeyPlatform::layoutLanguageOf(WindowId window) {
+    const DWORD thread = ::GetWindowThreadProcessId(reinterpret_cast<HWND>(window), nullptr);
+    return static_cast<std::uint16_t>(reinterpret_cast<std::uintptr_t>(::GetKeyboardLayout(thread)) & 0xFFFF);
+}
+
+bool WindowsKeyPlatform::postChar(WindowId window, char16_t unit) {
+    return ::PostMessageW(reinterpret_cast<HWND>(window), WM_CHAR, static_cast<WPARAM>(unit), 1) != FALSE;
+}
+
+void WindowsKeyPlatform::injectKey(std::uint32_t virtualKey, bool release) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = static_cast<WORD>(virtualKey);
+    input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
+    input.ki.dwExtraInfo = kOwnInputMark;
+    ::SendInput(1, &input, sizeof(INPUT));
+}
+
+void WindowsKeyPlatform::injectUnit(char16_t unit) {
+    INPUT inputs[2]{};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wScan = static_cast<WORD>(unit);
+        input.ki.dwFlags = KEYEVENTF_UNICODE;
+        input.ki.dwExtraInfo = kOwnInputMark;
+    }
+    inputs[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    ::SendInput(2, inputs, sizeof(INPUT));
+}
+
+void WindowsKeyPlatform::scheduleTyping() {
+    ::PostMessageW(static_cast<HWND>(state_.engineWindow), kTypePendingMessage, 0, 0);
+}
+
+HookResult WindowsKeyPlatform::passOn(const KeyEvent& event) {
+    return ::CallNextHookEx(static_cast<HHOOK>(state_.keyboardHook), event.code,
+                            static_cast<WPARAM>(event.message), static_cast<LPARAM>(event.passOnData));
+}
+
+ForegroundFocus WindowsKeyPlatform::foregroundFocus() {
+    const HWND front = ::GetForegroundWindow();
+    if (front == nullptr) return {};
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(front, nullptr), &info)) return {};
+    // With attached input the focus may sit in another process than the window in front.
+    const HWND focus = info.hwndFocus != nullptr ? info.hwndFocus : front;
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(focus, &process);
+    const auto kind = process == ::GetCurrentProcessId() ? ForegroundFocus::Own : ForegroundFocus::Foreign;
+    return {kind, reinterpret_cast<WindowId>(focus)};
+}
+
+bool WindowsKeyPlatform::processOf(WindowId window, ProcessKey& process) {
+    DWORD id = 0;
+    ::GetWindowThreadProcessId(reinterpret_cast<HWND>(window), &id);
+    if (id == 0 || !ProcessStartTime(id, process.startTime)) return false;
+    process.id = id;
+    return true;
+}
+
+bool WindowsKeyPlatform::processFileName(const ProcessKey& process, char16_t (&name)[kMaxFileName]) {
+    // The hook runs on one thread only, so one path buffer serves every call; a path may be
+    // far longer than the file name at its end.
+    static wchar_t path[32768];
+    const wchar_t* file = ::ProcessFileName(process.id, path, sizeof path / sizeof path[0]);
+    if (file == nullptr || std::wcslen(file) >= kMaxFileName) return false;
+    std::wmemcpy(reinterpret_cast<wchar_t*>(name), file, std::wcslen(file) + 1);
+    return true;
+}
+
+bool WindowsKeyPlatform::postKey(WindowId window, std::uint32_t virtualKey, bool release) {
+    // What a keyboard's key gives: repeat count 1, the scan code, the extended bit of the
+    // arrow block, and for a release the previous-state and transition bits.
+    const UINT scan = ::MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
+    const bool extended = virtualKey >= VK_PRIOR && virtualKey <= VK_DOWN;
+    LPARAM info = 1 | static_cast<LPARAM>(scan << 16) | (extended ? 1 << 24 : 0);
+    if (release) info |= static_cast<LPARAM>(0xC0000000u);
+    return ::PostMessageW(reinterpret_cast<HWND>(window), release ? WM_KEYUP : WM_KEYDOWN, virtualKey, info) != FALSE;
+}
+
+bool WindowsKeyPlatform::isKeyHeld(std::uint32_t virtualKey) {
+    return (::GetAsyncKeyState(static_cast<int>(virtualKey)) & 0x8000) != 0;
+}

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include "engine/typist.h"
+#include "fake_platform.h"
+
+using Calls = std::vector<std::string>;
+
+namespace {
+
+TEST(Placeholders, ExpandOverAFakeDateTimeAndClipboard) {
+    const std::u16string pair = u"\U0001F600";  // one character, two units
+    struct Case { std::u16string text, clipboard, typed; bool cursor; std::size_t steps; bool known; };
+    const Case cases[] = {
+        {u"Дата: {дата}", u"", u"Дата: 09.12.2026", false, 0, true},
+        {u"{дата:d MMMM yyyy} г.", u"", u"9 декабря 2026 г.", false, 0, true},
+        {u"{время}|{время:HH:mm:ss}", u"", u"14:05|14:05:33", false, 0, true},
+        {u"{дата:dd!}", u"", u"{дата:dd!}", false, 0, true},                // refused picture
+        {u"{дата:}{дата", u"", u"{дата:}{дата", false, 0, false},            // no picture, no brace
+        {u"{{дата}} {{буфер}} {{foo}}", u"x", u"{дата} {буфер} {{foo}}", false, 0, true},
+        {u"{foo} { } {", u"", u"{foo} { } {", false, 0, false},
+        {u"[{буфер}]", u"a{дата}\r\nb", u"[a{дата}\r\nb]", false, 0, true},   // typed literally
+        {u"«{курсор}»", u"", u"«»", true, 1, true},
+        {u"{курсор}a{курсор}b", u"", u"ab", true, 2, true},                   // only the first mark
+        {u"x{курсор}" + pair + u"\r\ny\nz", u"", u"x" + pair + u"\r\ny\nz", true, 5, true},
+        {pair + u"{курсор}\r\n", u"", pair + u"\r\n", true, 1, true},
+        {u"{буфер}{курсор}!", u"", u"!", true, 1, true},
+    };
+    FakeDates dates;
+    for (const Case& c : cases) {
+        const Expansion e = ExpandPlaceholders(c.text, dates, c.clipboard);
+        EXPECT_EQ(e.text, c.typed) << (&c - cases);
+        EXPECT_EQ(e.hasCursor, c.cursor) << (&c - cases);
+        EXPECT_EQ(e.cursorSteps, c.steps) << (&c - cases);
+        EXPECT_EQ(HasPlaceholders(c.text), c.known) << (&c - cases);
+    }
+}
+
+struct Typing : ::testing::Test {
+    HotkeyTable table;
+    EngineState state;
+    FakePlatform platform;
+    FakeDates dates;
+    TextTypist typist;
+    std::uint32_t vk = 0;
+    std::uint32_t now = 0;
+
+    void SetUp() override {
+        state.engineActive = true;
+        platform.held = {kVkLeftWin};
+    }
+    HookResult Send(std::uint32_t key, std::uint32_t message = kMsgKeyDown) {
+        vk = key;
+        KeyEvent e;
+        e.message = message;
+        e.virtualKey = &vk;
+        const HookResult result = keyboardHookProc(e, state, table, platform);
+        // What the engine's window does with the hook's request.
+        if (!platform.calls.empty() && platform.calls.back() == "schedule") typist.TakePending(state, table);
+        return result;
+    }
+    bool Tick(std::uint32_t ms = 10) {
+        now += ms;
+        const bool more = typist.Step(platform, dates, now).tick;
+        state.typingBusy = typist.Busy();
+        return more;
+    }
+};
+
+TEST_F(Typing, ALongTextArrivesWholeAndInOrderAsTheTargetDrains) {
+    std::u16string longText;
+    for (int i = 0; i < 50; ++i) longText += static_cast<char16_t>(u'A' + i % 26);
+    table.Append('1', kModifierNone, WideString(std::u16string_view(longText)));
+    table.Append('2', kModifierNone, u"-next-");
+    platform.queueRoom = 20;
+    EXPECT_EQ(Send('1'), 1) << "swallowed and masked as today";
+    EXPECT_TRUE(state.maskWinRelease);
+    EXPECT_EQ(platform.posted, longText.substr(0, 20));
+    EXPECT_TRUE(Tick()) << "the target still refuses";
+    // A chord while the rest waits queues behind it, so the texts keep their order.
+    EXPECT_EQ(Send('2'), 1);
+    for (int i = 0; i < 10 && platform.posted.size() < 56; ++i) {
+        platform.queueRoom = 7;
+        Tick();
+    }
+    EXPECT_EQ(platform.posted, longText + u"-next-");
+    EXPECT_FALSE(Tick());
+    EXPECT_FALSE(state.typingBusy);
+
+    // A target that never drains: the rest is dropped after the time-out, and Vellory goes on.
+    platform.posted.clear();
+    platform.queueRoom = 3;
+    Send('1');
+    EXPECT_TRUE(Tick());
+    EXPECT_TRUE(Tick(TextTypist::kGiveUpMs));
+    EXPECT_FALSE(Tick(1));
+    EXPECT_EQ(platform.posted, longText.substr(0, 3));
+}
+
+TEST_F(Typing, TheCursorMarkWaitsForEveryModifierAndStepsBack) {
+    table.Append('9', kModifierShift, u"«{курсор}» {время}");
+    platform.held = {kVkLeftWin, kVkShift};
+    EXPECT_EQ(Send('9'), 1);
+    EXPECT_TRUE(platform.posted.empty()) << "nothing typed from the hook";
+    for (const std::set<std::uint32_t>& held : {std::set<std::uint32_t>{kVkLeftWin, kVkShift}, {kVkShift}}) {
+        platform.held = held;
+        EXPECT_TRUE(Tick());
+        EXPECT_TRUE(platform.posted.empty()) << "a Left step with Shift held would select";
+    }
+    platform.held = {};
+    platform.calls.clear();
+    EXPECT_FALSE(Tick());
+    EXPECT_EQ(platform.posted, u"«» 14:05");
+    Calls keys;
+    for (const Calls::value_type& call : platform.calls)
+        if (call.rfind("key", 0) == 0) keys.push_back(call);
+    Calls left;
+    for (int i = 0; i < 7; ++i) left.insert(left.end(), {"key 42 37 down", "key 42 37 up"});
+    EXPECT_EQ(keys, left);
+}
+
+TEST_F(Typing, TheClipboardIsWaitedForBriefly) {
+    table.Append('1', kModifierNone, u"[{буфер}]");
+    Send('1');
+    TextTypist::Next next = typist.Step(platform, dates, now);
+    ASSERT_TRUE(next.fetchClipboard);
+    typist.FetchStarted();
+    typist.OnClipboard(true, u"");  // held open by another program: asked again
+    EXPECT_TRUE(typist.Step(platform, dates, now += 10).fetchClipboard);
+    typist.FetchStarted();
+    typist.OnClipboard(false, u"{дата}");
+    Tick();
+    EXPECT_EQ(platform.posted, u"[{дата}]");
+
+    // A reader that never answers: after the wait the text is typed without it.
+    platform.posted.clear();
+    Send('1');
+    ASSERT_TRUE(typist.Step(platform, dates, now).fetchClipboard);
+    typist.FetchStarted();
+    EXPECT_FALSE(typist.Step(platform, dates, now + 50).fetchClipboard) << "one reader at a time";
+    EXPECT_TRUE(platform.posted.empty());
+    Tick(TextTypist::kClipboardWaitMs + 1);
+    EXPECT_EQ(platform.posted, u"[]");
+}
+
+}  // namespace
