@@ -141,6 +141,7 @@ bool TypeHotkey(std::uint8_t key, EngineState& state, const HotkeyTable& table, 
     const bool deferred = HasPlaceholders(text);
     if (deferred || state.typingBusy || state.typeMode == kTypeByKeystrokes) {
         if (!QueueText(state, found, target, 0)) return false;
+        if (deferred && HasCursorMark(text)) state.cursorTextQueued = true;
         // Placeholders are filled in at once; keystrokes wait for the modifier's release.
         if (deferred || state.typeMode != kTypeByKeystrokes) platform.scheduleTyping();
     } else {
@@ -167,7 +168,10 @@ bool TypeHotkey(std::uint8_t key, EngineState& state, const HotkeyTable& table, 
 HookResult DecideKeyUp(std::uint8_t key, const KeyEvent& event, EngineState& state, KeyPlatform& platform) {
     if (key == kVkLeftWin && state.maskWinRelease) {
         state.maskWinRelease = false;
-        return PassMaskedRelease(event, WinMaskKey(platform), platform);
+        // A Shift that the target sees after a posted Left step would make the step select text.
+        const std::uint32_t mask = std::exchange(state.cursorTextQueued, false) ? std::uint32_t{kVkMaskKey}
+                                                                                : WinMaskKey(platform);
+        return PassMaskedRelease(event, mask, platform);
     }
     if (IsAltKey(key) && state.maskAltRelease) {
         state.maskAltRelease = false;
@@ -211,6 +215,7 @@ HookResult keyboardHookProc(const KeyEvent& event, EngineState& state, const Hot
 void ResetChordState(EngineState& state) {
     state.maskWinRelease = false;
     state.maskAltRelease = false;
+    state.cursorTextQueued = false;
     state.downFate.fill(DownFate::None);
     state.pendingCount = 0;
 }

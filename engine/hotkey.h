@@ -139,6 +139,8 @@ struct EngineState {
     // Set while the engine's window still has text to type: a new chord then queues behind it,
     // so texts arrive in the order of their chords.
     bool typingBusy = false;
+    // A queued text steps the cursor back with Left, so the Win release is masked without Shift.
+    bool cursorTextQueued = false;
     ProgramExclusions exclusions;  // a copy of "ExcludePrograms", parsed
 };
 

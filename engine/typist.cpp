@@ -40,6 +40,7 @@ TextTypist::Job TextTypist::MakeJob(const Entry& entry, PlaceholderSource& sourc
     // Left steps with Shift or Ctrl held would select text or jump a word.
     if (cursor || job.typeMode == kTypeByKeystrokes) job.waitFor[job.waitCount++] = entry.chord.mainModifier;
     if (cursor) {
+        job.settle = true;
         job.waitFor[job.waitCount++] = kVkShift;
         job.waitFor[job.waitCount++] = kVkControl;
     }
@@ -104,7 +105,9 @@ TextTypist::Next TextTypist::Step(KeyPlatform& platform, PlaceholderSource& sour
         if (!job.started) {
             bool held = false;
             for (std::size_t i = 0; i < job.waitCount; ++i) held = held || platform.isKeyHeld(job.waitFor[i]);
-            job.started = !held;
+            if (!held && !job.released) job.releasedAt = now;
+            job.released = !held;
+            job.started = job.released && (!job.settle || now - job.releasedAt >= kSettleMs);
         }
         if (job.started) {
             const std::size_t before = job.next + job.leftSent;

@@ -17,6 +17,9 @@ public:
     // How long a chord waits for the clipboard, and for a target that takes no posted input.
     static constexpr std::uint32_t kClipboardWaitMs = 100;
     static constexpr std::uint32_t kGiveUpMs = 30000;
+    // After the modifiers came up, the time the target gets to take their releases: posted
+    // Left steps overtake input it has not read yet, and it would see Shift still down.
+    static constexpr std::uint32_t kSettleMs = 50;
     // Keystrokes injected at one tick.
     static constexpr std::size_t kBatchUnits = 64;
 
@@ -49,7 +52,10 @@ private:
         std::size_t leftSent = 0;       // presses and releases sent so far
         std::uint32_t waitFor[3] = {};  // keys that must all be up before the job starts
         std::size_t waitCount = 0;
+        bool settle = false;
         bool started = false;
+        bool released = false;
+        std::uint32_t releasedAt = 0;
         std::uint32_t lastProgress = 0;
     };
 

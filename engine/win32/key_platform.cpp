@@ -74,9 +74,9 @@ bool WindowsKeyPlatform::processOf(WindowId window, ProcessKey& process) {
 }
 
 bool WindowsKeyPlatform::processFileName(const ProcessKey& process, char16_t (&name)[kMaxFileName]) {
-    // The hook runs on one thread only, so one path buffer serves every call; a path may be
-    // far longer than the file name at its end.
-    static wchar_t path[32768];
+    // On the stack, not in the program's data: a path far longer than this is as rare as a
+    // program that cannot be asked, and is treated the same.
+    wchar_t path[1024];
     const wchar_t* file = ::ProcessFileName(process.id, path, sizeof path / sizeof path[0]);
     if (file == nullptr || std::wcslen(file) >= kMaxFileName) return false;
     std::wmemcpy(reinterpret_cast<wchar_t*>(name), file, std::wcslen(file) + 1);

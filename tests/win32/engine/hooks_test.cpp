@@ -111,6 +111,14 @@ TEST(Hooks, PlatformMapsToTheWindowsCalls) {
     ASSERT_TRUE(PeekMessageW(&msg, edit, WM_CHAR, WM_CHAR, PM_REMOVE));
     EXPECT_EQ(msg.wParam, static_cast<WPARAM>(u'Ж'));
     EXPECT_EQ(msg.lParam, 1);
+    // A posted Left step looks like the key's own: the extended bit, and the release bits.
+    EXPECT_TRUE(platform.postKey(reinterpret_cast<WindowId>(edit), kVkLeft, false));
+    EXPECT_TRUE(platform.postKey(reinterpret_cast<WindowId>(edit), kVkLeft, true));
+    ASSERT_TRUE(PeekMessageW(&msg, edit, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, static_cast<WPARAM>(VK_LEFT));
+    EXPECT_EQ(msg.lParam & 0x0100FFFF, 0x01000001);
+    ASSERT_TRUE(PeekMessageW(&msg, edit, WM_KEYUP, WM_KEYUP, PM_REMOVE));
+    EXPECT_EQ(static_cast<std::uint32_t>(msg.lParam) >> 30, 3u);
     EXPECT_EQ(platform.layoutLanguageOf(reinterpret_cast<WindowId>(edit)),
               static_cast<std::uint16_t>(reinterpret_cast<UINT_PTR>(GetKeyboardLayout(0)) & 0xFFFF));
     DestroyWindow(edit);
