@@ -546,6 +546,8 @@ UNINSTALL = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vellory"
 
 def scenario_installer(wine):
     """The release's setup under Wine: install, install over a running copy, uninstall, purge."""
+    if not os.path.isdir(os.path.join(wine.build, "installer")):
+        return  # only the shipped 32-bit build makes a setup
     fresh(wine)
     setup = os.path.join(wine.build, "installer", f"Vellory-{wine.version}-setup.exe")
     folder = glob.glob(wine.drive_c("users", "*", "AppData", "Local"))[0] + "/Programs/Vellory"
