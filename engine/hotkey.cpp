@@ -138,7 +138,10 @@ bool TypeHotkey(std::uint8_t key, EngineState& state, const HotkeyTable& table, 
     if (target == 0 || IsExcluded(target, state, platform)) return false;
     if (state.russianLayoutOnly && platform.layoutLanguageOf(target) != kRussianLanguage) return false;
 
-    const bool deferred = HasPlaceholders(text);
+    // Most texts hold no brace at all, and the plain path must cost what it did.
+    bool brace = false;
+    for (const char16_t* p = text; *p != 0 && !brace; ++p) brace = *p == u'{';
+    const bool deferred = brace && HasPlaceholders(text);
     if (deferred || state.typingBusy || state.typeMode == kTypeByKeystrokes) {
         if (!QueueText(state, found, target, 0)) return false;
         if (deferred && HasCursorMark(text)) state.cursorTextQueued = true;
