@@ -13,6 +13,12 @@ void TextTypist::TakePending(EngineState& state, const HotkeyTable& table) {
     state.pendingCount = 0;
 }
 
+void TextTypist::Clear() {
+    waiting_.clear();
+    jobs_.clear();
+    clipboardWanted_ = clipboardReady_ = false;
+}
+
 void TextTypist::OnClipboard(bool busy, std::u16string_view text) {
     fetching_ = false;
     // A busy clipboard is asked again at the next tick, until the wait is over.

@@ -37,6 +37,8 @@ public:
     // A reader's answer: the clipboard's text, or busy when another program held it open.
     void OnClipboard(bool busy, std::u16string_view text);
     bool Busy() const { return !waiting_.empty() || !jobs_.empty(); }
+    // Drops everything not typed yet: a pause types nothing more.
+    void Clear();
 
 private:
     struct Entry {

@@ -58,6 +58,12 @@ void EngineWindow::Stop() {
     window_.Reset();
 }
 
+void EngineWindow::StopTyping() {
+    typist_.Clear();
+    if (engine_.state != nullptr) engine_.state->typingBusy = false;
+    if (window_) ::KillTimer(window_.Get(), kTypingTimer);
+}
+
 void EngineWindow::PumpTyping() {
     WindowsKeyPlatform platform(*engine_.state);
     WindowsPlaceholderSource source;

@@ -24,6 +24,8 @@ public:
     // still types, and the hooks go unwatched.
     bool Start(EngineContext engine, HINSTANCE instance);
     void Stop();
+    // Types nothing more of what is still queued.
+    void StopTyping();
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

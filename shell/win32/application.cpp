@@ -212,8 +212,10 @@ void HotkeyApplication::RefreshEngineOptions() {
 
 void HotkeyApplication::SetPaused(bool paused) {
     paused_.Set(paused);
-    // A mask armed before the pause would fire at a later release, typed by nobody.
+    // A mask armed before the pause would fire at a later release, typed by nobody; a text
+    // still being typed stops where it is.
     ResetChordState(engine_);
+    if (paused) engineWindow_.StopTyping();
     engine_.engineActive = !paused;
 }
 

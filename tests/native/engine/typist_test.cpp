@@ -94,6 +94,13 @@ TEST_F(Typing, ALongTextArrivesWholeAndInOrderAsTheTargetDrains) {
     EXPECT_TRUE(Tick(TextTypist::kGiveUpMs));
     EXPECT_FALSE(Tick(1));
     EXPECT_EQ(platform.posted, longText.substr(0, 3));
+    // A pause drops what is still queued.
+    platform.queueRoom = 1;
+    Send('1');
+    EXPECT_TRUE(Tick());
+    typist.Clear();
+    EXPECT_FALSE(Tick());
+    EXPECT_FALSE(typist.Busy());
 }
 
 TEST_F(Typing, TheCursorMarkWaitsForEveryModifierAndStepsBack) {
