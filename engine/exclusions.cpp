@@ -24,28 +24,24 @@ void ForEachName(std::u16string_view text, bool (*isSeparator)(char16_t), Take t
     }
 }
 
-bool IsLineBreak(char16_t c) { return c == u'\r' || c == u'\n' || c == u'|'; }
+// The settings page separates names by lines; '|', which no file name holds, counts too.
+bool IsLineOrBar(char16_t c) { return c == u'\r' || c == u'\n' || c == u'|'; }
 bool IsBar(char16_t c) { return c == u'|'; }
+
+std::u16string Joined(std::u16string_view text, bool (*isSeparator)(char16_t), std::u16string_view glue) {
+    std::u16string joined;
+    ForEachName(text, isSeparator, [&](std::u16string_view name) {
+        if (!joined.empty()) joined += glue;
+        joined += name;
+    });
+    return joined;
+}
 
 }  // namespace
 
-std::u16string ProgramListFromLines(std::u16string_view lines) {
-    std::u16string stored;
-    ForEachName(lines, IsLineBreak, [&](std::u16string_view name) {
-        if (!stored.empty()) stored += u'|';
-        stored += name;
-    });
-    return stored;
-}
+std::u16string ProgramListFromLines(std::u16string_view lines) { return Joined(lines, IsLineOrBar, u"|"); }
 
-std::u16string ProgramListToLines(std::u16string_view stored) {
-    std::u16string lines;
-    ForEachName(stored, IsBar, [&](std::u16string_view name) {
-        if (!lines.empty()) lines += u"\r\n";
-        lines += name;
-    });
-    return lines;
-}
+std::u16string ProgramListToLines(std::u16string_view stored) { return Joined(stored, IsBar, u"\r\n"); }
 
 bool MatchesFileNamePattern(std::u16string_view pattern, std::u16string_view name) {
     // Greedy with one step back: on a mismatch the latest * takes one more character.

@@ -82,17 +82,17 @@ Expansion ExpandPlaceholders(std::u16string_view text, PlaceholderSource& source
             continue;
         }
         const Found found = ParseAt(text, i);
-        const std::u16string_view raw = text.substr(i, found.end - i);
-        std::u16string formatted;
         switch (found.kind) {
             case Kind::None:
                 result.text += text[i++];
                 continue;
             case Kind::Date:
             case Kind::Time: {
+                std::u16string formatted;
                 const bool ok = found.kind == Kind::Date ? source.formatDate(found.picture, formatted)
                                                          : source.formatTime(found.picture, formatted);
-                result.text += ok ? std::u16string_view(formatted) : raw;
+                // A refused picture types the placeholder as it stands.
+                result.text += ok ? std::u16string_view(formatted) : text.substr(i, found.end - i);
                 break;
             }
             case Kind::Clipboard:

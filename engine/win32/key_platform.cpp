@@ -78,8 +78,9 @@ bool WindowsKeyPlatform::processFileName(const ProcessKey& process, char16_t (&n
     // program that cannot be asked, and is treated the same.
     wchar_t path[1024];
     const wchar_t* file = ::ProcessFileName(process.id, path, sizeof path / sizeof path[0]);
-    if (file == nullptr || std::wcslen(file) >= kMaxFileName) return false;
-    std::wmemcpy(reinterpret_cast<wchar_t*>(name), file, std::wcslen(file) + 1);
+    const std::size_t length = file != nullptr ? std::wcslen(file) : kMaxFileName;
+    if (length >= kMaxFileName) return false;
+    std::wmemcpy(reinterpret_cast<wchar_t*>(name), file, length + 1);
     return true;
 }
 
