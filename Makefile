@@ -33,9 +33,9 @@ test-windows: win32 win64
 	@bash tools/test-windows.sh
 
 test: build test-native fuzz test-windows
-	@echo "make test: all tests passed; screenshots of every window are in build/win32/screenshots/"
+	@echo "make test: all tests passed: native, fuzzers and the Windows builds $$(sed 's/ / and /' build/windows-tested); screenshots of every window are in build/$$(cut -d' ' -f1 build/windows-tested)/screenshots/"
 
-run: win32
+run: setup
 	@bash tools/run.sh
 
 # The release files of the 32-bit program: dist/Vellory-<version>-setup.exe and -portable.zip.

@@ -8,4 +8,4 @@ while [ "$dir" != / ] && [ ! -f "$dir/CMakeCache.txt" ]; do dir=$(dirname "$dir"
 export WINEPREFIX=${WINEPREFIX:-$dir/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 [ -d "$WINEPREFIX/drive_c" ] || "$(dirname "$0")/wine-prefix.sh" "$WINEPREFIX"
-exec wine "$exe" "$@"
+exec "$(dirname "$0")/wine.sh" "$exe" "$@"

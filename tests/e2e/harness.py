@@ -31,6 +31,10 @@ def winpath(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
+# Every Windows program goes through the project's one way of calling Wine.
+WINE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "wine.sh")
+
+
 class Wine:
     def __init__(self, build, version):
         self.build = os.path.abspath(build)
@@ -53,22 +57,22 @@ class Wine:
         # The first Wine program after a server start also starts Wine's own services, which
         # inherit its standard handles and live on: give them none of ours, or a later
         # captured run would wait for them to close its pipe.
-        subprocess.run(["wine", "cmd.exe", "/c", "exit"], env=self.env, stdin=subprocess.DEVNULL,
+        subprocess.run([WINE, "cmd.exe", "/c", "exit"], env=self.env, stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
 
     def start(self, exe, *args):
-        p = subprocess.Popen(["wine", exe, *args], env=self.env, stdout=subprocess.DEVNULL,
+        p = subprocess.Popen([WINE, exe, *args], env=self.env, stdout=subprocess.DEVNULL,
                              stderr=subprocess.DEVNULL)
         self.processes.append(p)
         return p
 
     def run(self, *args, timeout=60):
-        return subprocess.run(["wine", *args], env=self.env, capture_output=True, timeout=timeout)
+        return subprocess.run([WINE, *args], env=self.env, capture_output=True, timeout=timeout)
 
     def call(self, *args, timeout=120):
         """Runs a program to its end and gives its exit code. It gets none of our standard
         handles, so a program it starts (an installer starts Vellory) cannot hold us up."""
-        return subprocess.run(["wine", *args], env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+        return subprocess.run([WINE, *args], env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL, timeout=timeout).returncode
 
     def reg_query(self, key):

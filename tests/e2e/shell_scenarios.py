@@ -9,7 +9,7 @@ import time
 
 from engine_scenarios import (check_alt_mode, check_keys_paired, check_win_chords_leave_nothing_behind,
                               check_win_release_masked, focus_edit, start_target)
-from harness import (Failure, check, click, find_window, key, screenshot, wait_for, window_geometry, winpath,
+from harness import (WINE, Failure, check, click, find_window, key, screenshot, wait_for, window_geometry, winpath,
                      xdotool)
 
 ROOT = r"HKCU\Software\Brannock\Vellory"
@@ -22,7 +22,7 @@ def exe(wine, name):
 
 
 def wsend(wine, *args):
-    r = subprocess.run(["wine", exe(wine, "wsend"), *[str(a) for a in args]], env=wine.env,
+    r = subprocess.run([WINE, exe(wine, "wsend"), *[str(a) for a in args]], env=wine.env,
                        capture_output=True, timeout=30)
     return r.returncode, r.stdout.decode("ascii", "replace").strip()
 
@@ -546,8 +546,6 @@ UNINSTALL = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vellory"
 
 def scenario_installer(wine):
     """The release's setup under Wine: install, install over a running copy, uninstall, purge."""
-    if not os.path.isdir(os.path.join(wine.build, "installer")):
-        return  # only the shipped 32-bit build makes a setup
     fresh(wine)
     setup = os.path.join(wine.build, "installer", f"Vellory-{wine.version}-setup.exe")
     folder = glob.glob(wine.drive_c("users", "*", "AppData", "Local"))[0] + "/Programs/Vellory"

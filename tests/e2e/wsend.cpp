@@ -98,6 +98,12 @@ void PrintUnits(const wchar_t* text) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 2 && wcscmp(argv[1], L"bits") == 0) {  // which loader ran us, and at what width
+        wchar_t loader[260] = L"-";
+        GetEnvironmentVariableW(L"WINELOADER", loader, 260);
+        std::printf("%u %ls\n", static_cast<unsigned>(sizeof(void*) * 8), loader);
+        return 0;
+    }
     if (argc < 3) return 3;
     const wchar_t* command = argv[1];
     if (wcscmp(command, L"hwnd") == 0) {
