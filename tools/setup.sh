@@ -4,6 +4,7 @@
 # the host runs 32-bit code; if its packages cannot be had, the run takes the 64-bit way.
 set -euo pipefail
 tools=$(cd "$(dirname "$0")" && pwd)
+VELLORY_IA32_FORCED=${VELLORY_IA32:-}
 . "$tools/ia32.sh"
 
 packages=(
@@ -15,8 +16,9 @@ packages=(
   xvfb xauth xdotool imagemagick x11-utils python3 procps
   nsis
 )
-kernel_ia32=0
-vellory_kernel_runs_ia32 && kernel_ia32=1
+# VELLORY_IA32 forces the answer here too: the forced way's packages, and no others.
+kernel_ia32=${VELLORY_IA32_FORCED:-}
+if [ -z "$kernel_ia32" ]; then kernel_ia32=0; vellory_kernel_runs_ia32 && kernel_ia32=1; fi
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 missing=()
@@ -38,7 +40,7 @@ fi
 # then go on with what was fetched; the installs below say whether that was enough.
 for attempt in 1 2 3 4 5 6; do
   if apt-get update -qq >/tmp/vellory-apt-update.log 2>&1; then break; fi
-  [ $attempt = 6 ] && { echo "setup: apt-get update still fails; going on with the package lists it has:"; grep -E '^(E|W):' /tmp/vellory-apt-update.log | head -n 3; break; }
+  [ $attempt = 6 ] && { echo "setup: apt-get update still fails ($(grep -m1 -E '^(E|W):' /tmp/vellory-apt-update.log | cut -c1-200)); going on with the package lists it has"; break; }
   sleep 20
 done
 
