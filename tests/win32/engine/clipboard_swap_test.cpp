@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "engine/win32/clipboard_swap.h"
+
+namespace {
+
+// Pumps this thread's messages for a while; returns the wparam of the swap's answer, or -1.
+int PumpFor(DWORD ms, bool wantPlaced = false) {
+    const DWORD end = GetTickCount() + ms;
+    MSG message;
+    while (static_cast<LONG>(end - GetTickCount()) > 0) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (wantPlaced && message.message == ClipboardSwap::kPlacedMessage) return static_cast<int>(message.wParam);
+            DispatchMessageW(&message);
+        }
+        Sleep(10);
+    }
+    return -1;
+}
+
+void Copy(HWND owner, const std::u16string& text, UINT extraFormat = 0, const char* extra = nullptr) {
+    ASSERT_TRUE(OpenClipboard(owner));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * 2);
+    std::memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * 2);
+    GlobalUnlock(block);
+    SetClipboardData(CF_UNICODETEXT, block);
+    if (extraFormat != 0) {
+        HGLOBAL more = GlobalAlloc(GMEM_MOVEABLE, std::strlen(extra) + 1);
+        std::memcpy(GlobalLock(more), extra, std::strlen(extra) + 1);
+        GlobalUnlock(more);
+        SetClipboardData(extraFormat, more);
+    }
+    CloseClipboard();
+}
+
+std::string Read(UINT format) {
+    std::string out;
+    if (!OpenClipboard(nullptr)) return "<busy>";
+    if (HANDLE data = GetClipboardData(format)) {
+        const char* bytes = static_cast<const char*>(GlobalLock(data));
+        out.assign(bytes, GlobalSize(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return out;
+}
+
+std::string Units(const std::u16string& text) {
+    return std::string(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * 2);
+}
+
+class ClipboardSwapTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        owner_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        ASSERT_TRUE(swap_.Start(owner_));
+    }
+    void TearDown() override {
+        swap_.Stop();
+        DestroyWindow(owner_);
+    }
+    HWND owner_ = nullptr;
+    ClipboardSwap swap_;
+};
+
+// Kept, offered, pasted, put back: the user's text and its other format come back whole, and
+// while our text is there the formats that keep it out of the history are there too.
+TEST_F(ClipboardSwapTest, PutsBackWhatTheUserHad) {
+    const UINT html = RegisterClipboardFormatW(L"HTML Format");
+    Copy(owner_, u"старое", html, "<b>old</b>");
+    ASSERT_TRUE(swap_.Place(u"Привет!\r\nВторая 😀"));
+    ASSERT_EQ(PumpFor(2000, true), 1);
+    for (const wchar_t* name : {L"ExcludeClipboardContentFromMonitorProcessing", L"CanIncludeInClipboardHistory",
+                                L"CanUploadToCloudClipboard"})
+        EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(name))) << name;
+    EXPECT_EQ(GetClipboardOwner(), swap_.Owner());
+    EXPECT_EQ(Read(CF_UNICODETEXT), Units(u"Привет!\r\nВторая 😀")) << "asked for, the text is rendered";
+    swap_.Pasted(100);
+    PumpFor(600);
+    EXPECT_EQ(Read(CF_UNICODETEXT), Units(u"старое"));
+    EXPECT_EQ(Read(html), std::string("<b>old</b>", 11));
+    EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"CanIncludeInClipboardHistory")))
+        << "what goes back does not enter the history a second time";
+
+    // Two chords in a row: the second keeps the user's content, not the first chord's text.
+    ASSERT_TRUE(swap_.Place(u"один"));
+    ASSERT_EQ(PumpFor(2000, true), 1);
+    ASSERT_TRUE(swap_.Place(u"два"));
+    ASSERT_EQ(PumpFor(2000, true), 1);
+    EXPECT_EQ(Read(CF_UNICODETEXT), Units(u"два"));
+    swap_.Pasted(50);
+    PumpFor(400);
+    EXPECT_EQ(Read(CF_UNICODETEXT), Units(u"старое"));
+}
+
+// What the user copies between the paste and the restore is never overwritten; a clipboard
+// held open by another program is answered with "not placed", and nothing changes.
+TEST_F(ClipboardSwapTest, LeavesNewCopiesAndBusyClipboardsAlone) {
+    Copy(owner_, u"старое");
+    ASSERT_TRUE(swap_.Place(u"вставка"));
+    ASSERT_EQ(PumpFor(2000, true), 1);
+    EXPECT_EQ(Read(CF_UNICODETEXT), Units(u"вставка"));
+    Copy(owner_, u"скопировано потом");
+    swap_.Pasted(50);
+    PumpFor(400);
+    EXPECT_EQ(Read(CF_UNICODETEXT), Units(u"скопировано потом"));
+
+    ASSERT_TRUE(OpenClipboard(owner_));
+    ASSERT_TRUE(swap_.Place(u"не выйдет"));
+    EXPECT_EQ(PumpFor(3000, true), 0);
+    CloseClipboard();
+    EXPECT_EQ(Read(CF_UNICODETEXT), Units(u"скопировано потом"));
+}
+
+}  // namespace
