@@ -44,10 +44,16 @@ constexpr std::uint16_t kRussianLanguage = 1049;
 // The extra information of every key Vellory injects: its own hook lets them through undecided.
 constexpr std::uintptr_t kOwnInputMark = 0x56454C59;
 
+// How a text reaches the target: "TypeMode" 0 posts characters to the focus window, 1 types
+// keystrokes into whatever has the keyboard focus, for programs that ignore posted characters,
+// 2 pastes it through the clipboard. An item may have a way of its own; -1 follows the settings.
+enum : std::int32_t { kWayAsSettings = -1, kTypeByMessages = 0, kTypeByKeystrokes = 1, kTypeByClipboard = 2 };
+
 struct HotkeyItem {
     std::uint16_t keyCode = 0;
     WideString text = WideString(u"");
     std::int32_t extraModifier = kModifierNone;
+    std::int32_t way = kWayAsSettings;
 };
 
 // Ordered items with a per-key index, so the hook finds the first match for a key and
@@ -100,9 +106,6 @@ inline char16_t TakeTypedUnit(const char16_t*& p) {
     return unit == u'\n' ? u'\r' : unit;
 }
 
-// How the text reaches the target: "TypeMode" 0 posts characters to the focus window, 1 types
-// keystrokes into whatever has the keyboard focus, for programs that ignore posted characters.
-enum : std::int32_t { kTypeByMessages = 0, kTypeByKeystrokes = 1 };
 
 // What became of a key's latest key-down, so that its key-up goes the same way: a key-up
 // swallowed after its key-down went through leaves the key stuck down in the target.

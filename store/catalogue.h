@@ -22,6 +22,10 @@ inline constexpr char16_t kKeyRu[] = u"Ru";
 inline constexpr char16_t kKeyTypeMode[] = u"TypeMode";
 inline constexpr char16_t kKeyPaused[] = u"Paused";
 inline constexpr char16_t kKeyExcludePrograms[] = u"ExcludePrograms";
+inline constexpr char16_t kKeyKeystrokePrograms[] = u"KeystrokePrograms";
+inline constexpr char16_t kKeyClipboardPrograms[] = u"ClipboardPrograms";
+inline constexpr char16_t kKeyPasteLongerThan[] = u"PasteLongerThan";
+inline constexpr char16_t kKeyPasteRestoreDelay[] = u"PasteRestoreDelay";
 inline constexpr char16_t kKeyMinimizeToTray[] = u"MinimizeToTray";
 inline constexpr char16_t kKeyHideInTray[] = u"HideInTray";
 inline constexpr char16_t kKeyKeepInTray[] = u"KeepInTray";
@@ -37,6 +41,8 @@ inline constexpr char16_t kKeyTopmost[] = u"topmost";
 // "Profiles" and "*prof*items".
 inline constexpr char16_t kKeyProfile[] = u"Profile";
 inline constexpr char16_t kKeyItemsData[] = u"data";
+// Beside "data", so that "data" stays what every Vellory reads: the items with a way of their own.
+inline constexpr char16_t kKeyItemsWays[] = u"ways";
 inline constexpr char16_t kDefaultProfile[] = u"Default";
 
 // "HotKey2" values (the modifier mode) and "StartMinimize" values.
@@ -58,6 +64,10 @@ inline constexpr std::int32_t kDefaultTypeMode = kTypeByMessages;
 // Not paused, and no program left alone: neither is stored then.
 inline constexpr bool kInitialPaused = false;
 inline constexpr bool kDefaultPaused = false;
+// Long texts go the general way unless the user asks for the clipboard; the kept clipboard
+// content goes back half a second after the paste (a hand-edited value for slow programs).
+inline constexpr std::int32_t kDefaultPasteLongerThan = 0;
+inline constexpr std::int32_t kDefaultPasteRestoreDelay = 500;
 inline constexpr bool kInitialMinimizeToTray = true;
 inline constexpr bool kInitialHideInTray = false;
 inline constexpr bool kInitialKeepInTray = true;

@@ -55,23 +55,61 @@ WideString ChooseProfile(SettingsStore& store) {
     return name;
 }
 
+namespace {
+
+// Appends the item's chord and the separator; false, appending nothing, when the chord cannot
+// be stored.
+bool AppendChord(WideString& text, const HotkeyItem& item) {
+    char16_t mark = 0;
+    if (item.extraModifier == kModifierCtrl) mark = kCtrlMark;
+    else if (item.extraModifier == kModifierShift) mark = kShiftMark;
+    else if (item.extraModifier != kModifierNone) return false;
+    // A key code that is itself a format unit cannot be written without breaking the text.
+    if (IsFormatUnit(static_cast<char16_t>(item.keyCode))) return false;
+    text.Append(static_cast<char16_t>(item.keyCode));
+    if (mark != 0) text.Append(mark);
+    text.Append(kItemsSeparator);
+    return true;
+}
+
+}  // namespace
+
 WideString BuildItemsText(const HotkeyTable& table) {
     WideString text(u"");
     for (std::size_t i = 0; i < table.Count(); ++i) {
         const HotkeyItem& item = table.At(i);
-        char16_t mark = 0;
-        if (item.extraModifier == kModifierCtrl) mark = kCtrlMark;
-        else if (item.extraModifier == kModifierShift) mark = kShiftMark;
-        else if (item.extraModifier != kModifierNone) continue;
-        // A key code that is itself a format unit cannot be written without breaking the text.
-        if (IsFormatUnit(static_cast<char16_t>(item.keyCode))) continue;
-        text.Append(static_cast<char16_t>(item.keyCode));
-        if (mark != 0) text.Append(mark);
-        text.Append(kItemsSeparator);
+        if (!AppendChord(text, item)) continue;
         text.Append(StorableItemText(item.text.View()));
         text.Append(kItemsTerminator);
     }
     return text;
+}
+
+WideString BuildWaysText(const HotkeyTable& table) {
+    WideString text(u"");
+    for (std::size_t i = 0; i < table.Count(); ++i) {
+        const HotkeyItem& item = table.At(i);
+        // Only the first item of a chord ever types, so the chord names the item.
+        if (item.way < kTypeByMessages || item.way > kTypeByClipboard ||
+            table.FindChord(item.keyCode, item.extraModifier) != static_cast<std::int32_t>(i))
+            continue;
+        if (!AppendChord(text, item)) continue;
+        text.Append(static_cast<char16_t>(u'0' + item.way));
+        text.Append(kItemsTerminator);
+    }
+    return text;
+}
+
+void ApplyWaysText(std::u16string_view text, HotkeyTable& table) {
+    HotkeyTable ways;
+    ParseItemsText(text, ways);
+    for (std::size_t i = 0; i < ways.Count(); ++i) {
+        const HotkeyItem& entry = ways.At(i);
+        const std::u16string_view way = entry.text.View();
+        const std::int32_t item = table.FindChord(entry.keyCode, entry.extraModifier);
+        if (item < 0 || way.size() != 1 || way[0] < u'0' || way[0] > u'0' + kTypeByClipboard) continue;
+        table.At(static_cast<std::size_t>(item)).way = way[0] - u'0';
+    }
 }
 
 void ParseItemsText(std::u16string_view text, HotkeyTable& table) {
@@ -107,6 +145,7 @@ void LoadSettings(SettingsStore& store, SettingsList& general, SettingsList& pro
         ParseItemsText(text.View(), table);
     else
         AppendDefaultItems(table);
+    if (store.ReadString(kSectionItems, kKeyItemsWays, text)) ApplyWaysText(text.View(), table);
 }
 
 bool SaveSettings(SettingsStore& store, SettingsList& general, SettingsList& profile,
@@ -115,7 +154,9 @@ bool SaveSettings(SettingsStore& store, SettingsList& general, SettingsList& pro
     // The new items replace the old value in one write before anything else under the
     // profile's key is removed, so an interruption leaves the old or the new items, never none.
     const bool written = store.WriteString(kSectionItems, kKeyItemsData, BuildItemsText(table));
-    if (written) store.PruneSection(section, u"items\\data");
+    const WideString ways = BuildWaysText(table);
+    store.WriteString(kSectionItems, kKeyItemsWays, ways.IsEmpty() ? WideString::Null() : ways);
+    if (written) store.PruneSection(section, u"items\\data|ways");
     store.WriteString(kSectionProfiles, kKeyProfile, profileName);
     profile.SaveAll(section);
     general.SaveAll(kSectionCommon);

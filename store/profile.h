@@ -21,6 +21,10 @@ WideString ChooseProfile(SettingsStore& store);
 WideString ProfileSection(const WideString& profileName);
 
 WideString BuildItemsText(const HotkeyTable& table);
+// The items' own ways, in the shape of the items text with the way's digit as the text; an
+// entry whose chord has no item, or whose way is unknown, is skipped.
+WideString BuildWaysText(const HotkeyTable& table);
+void ApplyWaysText(std::u16string_view text, HotkeyTable& table);
 // Appends every item the text holds; damaged parts are skipped, nothing fails.
 void ParseItemsText(std::u16string_view text, HotkeyTable& table);
 // The thirty items of a profile with none stored.

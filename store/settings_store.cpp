@@ -142,6 +142,15 @@ bool SettingsStore::PruneKey(const WideString& path, std::u16string_view keep) {
     const std::size_t slash = keep.find(u'\\');
     const bool keepsSubkey = slash != std::u16string_view::npos;
     const std::u16string_view keptName = keepsSubkey ? keep.substr(0, slash) : keep;
+    // The last name may list several values to keep, joined by '|'.
+    const auto kept = [&](std::u16string_view name) {
+        for (std::u16string_view rest = keptName;;) {
+            const std::size_t bar = rest.find(u'|');
+            if (RegistryNamesEqual(name, rest.substr(0, bar))) return true;
+            if (bar == std::u16string_view::npos) return false;
+            rest.remove_prefix(bar + 1);
+        }
+    };
 
     std::vector<WideString> subkeys;
     std::vector<WideString> values;
@@ -154,7 +163,7 @@ bool SettingsStore::PruneKey(const WideString& path, std::u16string_view keep) {
         for (std::uint32_t i = 0; backend_.EnumSubkey(handle.Get(), i, &name) == kRegistryOk; ++i)
             if (!keepsSubkey || !RegistryNamesEqual(name.View(), keptName)) subkeys.push_back(name);
         for (std::uint32_t i = 0; backend_.EnumValue(handle.Get(), i, &name) == kRegistryOk; ++i)
-            if (keepsSubkey || !RegistryNamesEqual(name.View(), keptName)) values.push_back(name);
+            if (keepsSubkey || !kept(name.View())) values.push_back(name);
     }
 
     bool ok = true;

@@ -34,8 +34,8 @@ public:
     bool DeleteSection(const WideString& section);
     bool SectionExists(const WideString& section);
 
-    // Deletes everything below the section except the one value named by keep, a path
-    // relative to the section whose last component is the value's name ("items\data").
+    // Deletes everything below the section except the values named by keep, a path relative
+    // to the section whose last component names them, joined by '|' ("items\data|ways").
     // Lets a rewrite put the new value in place before the stale content goes.
     bool PruneSection(const WideString& section, const WideString& keep);
 

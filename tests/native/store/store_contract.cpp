@@ -168,11 +168,13 @@ TEST_F(StoreContract, PruneKeepsOnlyTheNamedValue) {
         ASSERT_TRUE(store_.WriteString(section, u"data", u"x"));
     ASSERT_TRUE(store_.WriteString(u"P\\items", u"more", u"x"));
     ASSERT_TRUE(store_.WriteString(u"Q", u"data", u"x"));
-    EXPECT_TRUE(store_.PruneSection(u"P", u"ITEMS\\data"));
+    ASSERT_TRUE(store_.WriteString(u"P\\items", u"ways", u"x"));
+    EXPECT_TRUE(store_.PruneSection(u"P", u"ITEMS\\data|WAYS"));
     const auto tree = ListTree(*env_.backend, env_.scratch);
-    ASSERT_EQ(tree.size(), 2u);
+    ASSERT_EQ(tree.size(), 3u);
     EXPECT_EQ(tree[0].path + u"/" + tree[0].name, u"P\\ITEMS/DATA");
-    EXPECT_EQ(tree[1].path, u"Q");
+    EXPECT_EQ(tree[1].path + u"/" + tree[1].name, u"P\\ITEMS/WAYS");
+    EXPECT_EQ(tree[2].path, u"Q");
     EXPECT_TRUE(store_.PruneSection(u"Missing", u"items\\data"));
 }
 

@@ -280,6 +280,33 @@ TEST(Profile, StoredProfileAndDataDecideTheItems) {
     EXPECT_EQ(table.Count(), 30u);
 }
 
+// An item's own way is stored beside "data", by chord, and only for the chord's first item;
+// "data" stays what it was, and a table without ways leaves no value behind.
+TEST(Profile, ItemsKeepTheirOwnWaysBesideData) {
+    AppStore app;
+    const WideString name = ChooseProfile(app.store);
+    SettingsList none(&app.store);
+    HotkeyTable table;
+    table.Append(0x31, kModifierNone, u"a").way = kTypeByClipboard;
+    table.Append(0x31, kModifierNone, u"never types").way = kTypeByKeystrokes;
+    table.Append(0x32, kModifierCtrl, u"b").way = kTypeByMessages;
+    table.Append(0x33, kModifierShift, u"c");
+    SaveSettings(app.store, none, none, name, table);
+    EXPECT_EQ(app.Text(kSectionItems, kKeyItemsWays).View(), u"1\u00012\u00022c\u00010\u0002");
+    EXPECT_EQ(app.Text(kSectionItems, kKeyItemsData), BuildItemsText(table));
+
+    // Entries of a chord without an item, or with a way this Vellory does not know, are skipped.
+    app.store.WriteString(kSectionItems, kKeyItemsWays, u"1\u00012\u00022c\u00010\u00029\u00011\u00023s\u00017\u0002");
+    HotkeyTable loaded;
+    LoadSettings(app.store, none, none, name, loaded);
+    const std::int32_t ways[] = {kTypeByClipboard, kWayAsSettings, kTypeByMessages, kWayAsSettings};
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(loaded.At(i).way, ways[i]) << i;
+
+    for (std::size_t i = 0; i < loaded.Count(); ++i) loaded.At(i).way = kWayAsSettings;
+    SaveSettings(app.store, none, none, name, loaded);
+    EXPECT_TRUE(app.Text(kSectionItems, kKeyItemsWays).IsNull());
+}
+
 // Whatever point a save stops at, the old or the new items stay readable.
 TEST(Profile, InterruptedSaveNeverLosesTheItems) {
     const auto prepare = [](AppStore& app, HotkeyTable& old) {
