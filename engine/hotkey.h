@@ -145,6 +145,11 @@ struct EngineState {
     // A queued text steps the cursor back with Left, so the Win release is masked without Shift.
     bool cursorTextQueued = false;
     ProgramExclusions exclusions;  // a copy of "ExcludePrograms", parsed
+    // Copies of "KeystrokePrograms" and "ClipboardPrograms", the programs that get a way of their own.
+    ProgramExclusions keystrokePrograms;
+    ProgramExclusions clipboardPrograms;
+    std::uint32_t pasteLongerThan = 0;     // "PasteLongerThan": 0 leaves long texts to the general way
+    std::uint32_t pasteRestoreDelay = 500;  // "PasteRestoreDelay", ms
 };
 
 // What the hooks and the engine's window act on. A view: the application owns both, and

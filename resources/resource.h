@@ -48,6 +48,13 @@
 #define IDC_TYPE_BY_KEYSTROKES 1017
 // General page (106): the programs texts are never typed into, one file name a line
 #define IDC_EXCLUDE_PROGRAMS 1019
+#define IDC_TYPE_BY_CLIPBOARD 1040
+// The long-text box and, as the next id, its number.
+#define IDC_PASTE_LONG 1041
+#define IDC_PASTE_LONG_UNITS 1042
+#define IDC_KEYSTROKE_PROGRAMS 1043
+#define IDC_CLIPBOARD_PROGRAMS 1044
+#define IDC_ITEM_WAY 1045
 
 // Text edit dialog (111): the chord's key field with its main modifier, and the text
 #define IDC_TEXT_EDIT 1011

@@ -67,6 +67,7 @@ inline constexpr bool kDefaultPaused = false;
 // Long texts go the general way unless the user asks for the clipboard; the kept clipboard
 // content goes back half a second after the paste (a hand-edited value for slow programs).
 inline constexpr std::int32_t kDefaultPasteLongerThan = 0;
+inline constexpr std::int32_t kShownPasteLongerThan = 200;  // the number offered while off
 inline constexpr std::int32_t kDefaultPasteRestoreDelay = 500;
 inline constexpr bool kInitialMinimizeToTray = true;
 inline constexpr bool kInitialHideInTray = false;

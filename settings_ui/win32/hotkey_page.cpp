@@ -120,6 +120,7 @@ void HotkeyPage::EditRow(int row) {
         const HotkeyItem& item = table_.At(static_cast<std::size_t>(row));
         editor.SetText(item.text);
         editor.SetChord(item.keyCode, item.extraModifier);
+        editor.SetWay(item.way);
     }
     editor.SetModifierMode(::IsDlgButtonChecked(Window(), IDC_MODIFIER_ALT) == BST_CHECKED ? kHotKey2Alt
                                                                                            : kHotKey2LeftWin);
@@ -134,6 +135,7 @@ void HotkeyPage::EditRow(int row) {
         table_.SetChord(static_cast<std::size_t>(row), editor.KeyCode(), editor.ExtraModifier());
         table_.At(static_cast<std::size_t>(row)).text = editor.Text();
     }
+    table_.At(static_cast<std::size_t>(row)).way = editor.Way();
     FillHotkeyList();
     SelectRow(row);
 }

@@ -140,6 +140,9 @@ INT_PTR SettingsDialog::OnInitDialog() {
     Bind(options_.minimizeToTray, general_.Window(), IDC_MINIMIZE_TO_TRAY);
     Bind(options_.typeMode, general_.Window(), IDC_TYPE_BY_MESSAGES);
     Bind(options_.excludePrograms, general_.Window(), IDC_EXCLUDE_PROGRAMS);
+    Bind(options_.keystrokePrograms, general_.Window(), IDC_KEYSTROKE_PROGRAMS);
+    Bind(options_.clipboardPrograms, general_.Window(), IDC_CLIPBOARD_PROGRAMS);
+    Bind(options_.pasteLongerThan, general_.Window(), IDC_PASTE_LONG);
     bindings_.RememberAndAttach(dialog);
 
     g_pageKeysDialog = this;

@@ -12,6 +12,7 @@
 #include "settings_ui/win32/anchor_layout.h"
 #include "settings_ui/win32/hotkey_page.h"
 #include "settings_ui/win32/program_list_setting.h"
+#include "settings_ui/win32/threshold_setting.h"
 #include "toolkit/win32/bindings.h"
 #include "toolkit/win32/dialog.h"
 #include "toolkit/win32/handles.h"
@@ -25,6 +26,9 @@ struct SettingsDialogOptions {
     BoundBoolSetting& minimizeToTray;
     BoundRadioSetting& typeMode;
     BoundProgramListSetting& excludePrograms;
+    BoundProgramListSetting& keystrokePrograms;
+    BoundProgramListSetting& clipboardPrograms;
+    BoundThresholdSetting& pasteLongerThan;
     HotkeyTable& table;
 };
 

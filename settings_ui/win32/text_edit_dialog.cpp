@@ -14,6 +14,10 @@ namespace {
 // Shift together, so neither is offered: such a press records the plain key.
 constexpr WPARAM kRefusedCombinations = HKCOMB_A | HKCOMB_CA | HKCOMB_SA | HKCOMB_SCA | HKCOMB_SC;
 
+// The choices of "Вставлять:", in the order of the ways after "as the settings say".
+constexpr const wchar_t* kWayNames[] = {L"как в настройках", L"сообщениями окну", L"нажатиями клавиш",
+                                        L"через буфер обмена"};
+
 void Say(HWND owner, const WideString& text) {
     ::MessageBoxW(owner, W(text), W(kApplicationName), MB_OK | MB_ICONEXCLAMATION);
 }
@@ -47,6 +51,10 @@ INT_PTR TextEditDialog::OnInitDialog() {
     const WORD modifiers = extraModifier_ == kModifierCtrl ? HOTKEYF_CONTROL
                            : extraModifier_ == kModifierShift ? HOTKEYF_SHIFT : 0;
     ::SendMessageW(key, HKM_SETHOTKEY, MAKEWORD(keyCode_ & 0xFF, modifiers), 0);
+    const HWND way = ::GetDlgItem(window, IDC_ITEM_WAY);
+    for (const wchar_t* name : kWayNames) ::SendMessageW(way, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    const bool known = way_ >= kTypeByMessages && way_ <= kTypeByClipboard;
+    ::SendMessageW(way, CB_SETCURSEL, known ? static_cast<WPARAM>(way_ + 1) : 0, 0);
     if (keyCode_ != 0) return DialogEntity::OnInitDialog();
     ::SetFocus(key);
     return 0;
@@ -90,6 +98,8 @@ INT_PTR TextEditDialog::OnCommand(WPARAM wparam, LPARAM lparam) {
         // An emptied edit, or one holding only delimiters, keeps the text the dialog was given.
         WideString kept = StorableItemText(typed.View());
         if (!kept.IsEmpty()) text_ = kept;
+        const auto choice = ::SendDlgItemMessageW(Window(), IDC_ITEM_WAY, CB_GETCURSEL, 0, 0);
+        way_ = choice > 0 ? static_cast<std::int32_t>(choice) - 1 : kWayAsSettings;
     }
     return DialogEntity::OnCommand(wparam, lparam);
 }

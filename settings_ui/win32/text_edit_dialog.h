@@ -21,6 +21,9 @@ public:
         keyCode_ = keyCode;
         extraModifier_ = extraModifier;
     }
+    // The item's own way of inserting, or kWayAsSettings.
+    std::int32_t Way() const { return way_; }
+    void SetWay(std::int32_t way) { way_ = way; }
     // The main modifier shown before the key, as the settings have it ("HotKey2").
     void SetModifierMode(std::int32_t mode) { modifierMode_ = mode; }
     // OK refuses a chord that an item of this table other than `self` has already.
@@ -44,6 +47,7 @@ private:
     std::uint16_t keyCode_ = 0;
     std::int32_t extraModifier_ = kModifierNone;
     std::int32_t modifierMode_ = 0;
+    std::int32_t way_ = kWayAsSettings;
     const HotkeyTable* table_ = nullptr;
     std::int32_t self_ = -1;
 };

@@ -170,7 +170,7 @@ void ProfileApplication::SaveSettings() {
 
 HotkeyApplication::HotkeyApplication()
     : mainDialog_(*this), hotKey2_(kInitialHotKey2), ru_(kInitialRu), typeMode_(kInitialTypeMode),
-      paused_(kInitialPaused) {
+      pasteLongerThan_(kShownPasteLongerThan), pasteRestoreDelay_(kDefaultPasteRestoreDelay), paused_(kInitialPaused) {
     appName_ = WideString(kApplicationName);
     firmName_ = WideString(kFirmName);
     engine_.engineActive = true;
@@ -181,6 +181,8 @@ HotkeyApplication::HotkeyApplication()
     typeMode_.SetDefault(kDefaultTypeMode);
     engine_.typeMode = typeMode_.Get();
     paused_.SetDefault(kDefaultPaused);
+    pasteLongerThan_.SetDefault(kDefaultPasteLongerThan);
+    pasteRestoreDelay_.SetDefault(kDefaultPasteRestoreDelay);
 }
 
 HotkeyApplication::~HotkeyApplication() { RemoveHooks(engine_); }
@@ -193,6 +195,10 @@ bool HotkeyApplication::Start() {
     general_.Register(&typeMode_, Text(kKeyTypeMode));
     general_.Register(&paused_, Text(kKeyPaused));
     general_.Register(&excludePrograms_, Text(kKeyExcludePrograms));
+    general_.Register(&keystrokePrograms_, Text(kKeyKeystrokePrograms));
+    general_.Register(&clipboardPrograms_, Text(kKeyClipboardPrograms));
+    general_.Register(&pasteLongerThan_, Text(kKeyPasteLongerThan));
+    general_.Register(&pasteRestoreDelay_, Text(kKeyPasteRestoreDelay));
     if (!ProfileApplication::Start()) return false;
     LoadSettings();
     RefreshEngineOptions();
@@ -207,6 +213,10 @@ void HotkeyApplication::RefreshEngineOptions() {
     engine_.russianLayoutOnly = ru_.Get();
     engine_.typeMode = typeMode_.Get();
     engine_.exclusions.Set(excludePrograms_.Get().View());
+    engine_.keystrokePrograms.Set(keystrokePrograms_.Get().View());
+    engine_.clipboardPrograms.Set(clipboardPrograms_.Get().View());
+    engine_.pasteLongerThan = static_cast<std::uint32_t>(pasteLongerThan_.Get() > 0 ? pasteLongerThan_.Get() : 0);
+    engine_.pasteRestoreDelay = static_cast<std::uint32_t>(pasteRestoreDelay_.Get() > 0 ? pasteRestoreDelay_.Get() : 0);
     engine_.engineActive = !paused_.Get();
 }
 

@@ -8,6 +8,7 @@
 #include "engine/win32/engine_window.h"
 #include "shell/win32/instance.h"
 #include "settings_ui/win32/program_list_setting.h"
+#include "settings_ui/win32/threshold_setting.h"
 #include "shell/win32/main_dialog.h"
 #include "store/setting_value.h"
 #include "store/settings_store.h"
@@ -132,9 +133,12 @@ public:
     BoundBoolSetting& Ru() { return ru_; }
     BoundRadioSetting& TypeMode() { return typeMode_; }
     BoundProgramListSetting& ExcludePrograms() { return excludePrograms_; }
+    BoundProgramListSetting& KeystrokePrograms() { return keystrokePrograms_; }
+    BoundProgramListSetting& ClipboardPrograms() { return clipboardPrograms_; }
+    BoundThresholdSetting& PasteLongerThan() { return pasteLongerThan_; }
     BoolSetting& Paused() { return paused_; }
-    // Copies "HotKey2", "Ru", "TypeMode", "ExcludePrograms" and the pause into the working
-    // copies the keyboard hook reads.
+    // Copies "HotKey2", "Ru", "TypeMode", the program lists, the long-text rule and the pause
+    // into the working copies the keyboard hook reads.
     void RefreshEngineOptions();
     // While paused every key passes on untouched; the hooks stay, so the watchdog still works.
     void SetPaused(bool paused);
@@ -150,6 +154,10 @@ private:
     BoundBoolSetting ru_;
     BoundRadioSetting typeMode_;
     BoundProgramListSetting excludePrograms_;
+    BoundProgramListSetting keystrokePrograms_;
+    BoundProgramListSetting clipboardPrograms_;
+    BoundThresholdSetting pasteLongerThan_;
+    IntSetting pasteRestoreDelay_;
     BoolSetting paused_;
     HotkeyTable table_;
 };

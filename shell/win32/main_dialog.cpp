@@ -211,7 +211,8 @@ void MainDialog::RunSettings() {
     if (BringForward(settings_)) return;
     SettingsDialog dialog(SettingsDialogOptions{app_.HotKey2(), app_.Ru(), app_.Autostart(), app_.StartMinimize(),
                                                 app_.MinimizeToTray(), app_.TypeMode(), app_.ExcludePrograms(),
-                                                app_.Hotkeys()});
+                                                app_.KeystrokePrograms(), app_.ClipboardPrograms(),
+                                                app_.PasteLongerThan(), app_.Hotkeys()});
     const ScopedValue<const DialogEntity*> open(settings_, &dialog);
     if (dialog.RunModal(IDD_SETTINGS, Window()) == IDOK) {
         app_.ApplyAutostartOption();

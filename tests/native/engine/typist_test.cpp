@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "engine/insert_way.h"
 #include "engine/typist.h"
 #include "fake_platform.h"
 
@@ -156,3 +157,30 @@ TEST_F(Typing, TheClipboardIsWaitedForBriefly) {
 }
 
 }  // namespace
+
+// The first rule that applies decides the way: the item's own, the keystroke list, the
+// clipboard list, the long-text rule (strictly longer than its number), the general choice.
+TEST(InsertWay, FirstRuleThatAppliesDecides) {
+    constexpr std::int32_t kAs = kWayAsSettings, kMsg = kTypeByMessages, kKeys = kTypeByKeystrokes,
+                           kClip = kTypeByClipboard;
+    const struct {
+        WayRules rules;
+        std::size_t length;
+        std::int32_t way;
+        bool lengthDecides;
+    } cases[] = {
+        {{kMsg, true, true, 10, kClip}, 500, kMsg, false},    // the item's own way first
+        {{kAs, true, true, 10, kMsg}, 500, kKeys, false},     // then the keystroke list
+        {{kAs, false, true, 0, kKeys}, 5, kClip, false},      // then the clipboard list
+        {{kAs, false, false, 200, kKeys}, 201, kClip, true},  // a long text
+        {{kAs, false, false, 200, kKeys}, 200, kKeys, true},  // at the limit: not long
+        {{kAs, false, false, 200, kMsg}, 199, kMsg, true},
+        {{kAs, false, false, 0, kMsg}, 100000, kMsg, true},   // the rule off
+        {{kAs, false, false, 0, kClip}, 1, kClip, true},      // the general choice
+        {{7, false, false, 0, 9}, 1, kMsg, true},             // unknown values: as settings, posted
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ChooseWay(c.rules, c.length), c.way) << c.rules.itemWay << " " << c.length;
+        EXPECT_EQ(LengthDecides(c.rules), c.lengthDecides) << c.rules.itemWay << " " << c.length;
+    }
+}

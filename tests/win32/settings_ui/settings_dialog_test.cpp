@@ -148,6 +148,9 @@ struct Application {
     BoundBoolSetting minimizeToTray{true};
     BoundRadioSetting typeMode{0};
     BoundProgramListSetting excludePrograms;
+    BoundProgramListSetting keystrokePrograms;
+    BoundProgramListSetting clipboardPrograms;
+    BoundThresholdSetting pasteLongerThan{200};
     HotkeyTable table;
 
     Application() {
@@ -157,7 +160,8 @@ struct Application {
         table.Append(0xBA, kModifierNone, WideString(u"x"));
     }
     SettingsDialogOptions Options() {
-        return {hotKey2, ru, autostart, startMinimize, minimizeToTray, typeMode, excludePrograms, table};
+        return {hotKey2,  ru, autostart, startMinimize, minimizeToTray, typeMode, excludePrograms, keystrokePrograms,
+                clipboardPrograms, pasteLongerThan, table};
     }
 };
 
@@ -217,10 +221,14 @@ TEST_F(OpenDialog, OpensOnTheHotkeyPageWithTheValuesShown) {
     EXPECT_EQ(GetWindow(GetDlgItem(Dialog(), IDOK), GW_HWNDNEXT), GetDlgItem(Dialog(), IDCANCEL));
     EXPECT_EQ(GetWindow(GetDlgItem(Dialog(), IDOK), GW_HWNDLAST), dialog.Tabs());
 
-    ASSERT_EQ(dialog.Bindings().Count(), 7u);
-    const ControlBinding* order[] = {&app.hotKey2,       &app.ru,       &app.autostart,      &app.startMinimize,
-                                     &app.minimizeToTray, &app.typeMode, &app.excludePrograms};
-    for (std::size_t i = 0; i < 7; ++i) EXPECT_EQ(dialog.Bindings().At(i), order[i]) << i;
+    ASSERT_EQ(dialog.Bindings().Count(), 10u);
+    const ControlBinding* order[] = {&app.hotKey2,          &app.ru,       &app.autostart,      &app.startMinimize,
+                                     &app.minimizeToTray,    &app.typeMode, &app.excludePrograms, &app.keystrokePrograms,
+                                     &app.clipboardPrograms, &app.pasteLongerThan};
+    for (std::size_t i = 0; i < 10; ++i) EXPECT_EQ(dialog.Bindings().At(i), order[i]) << i;
+    EXPECT_EQ(Check(General(), IDC_PASTE_LONG), BST_UNCHECKED);
+    EXPECT_EQ(GetDlgItemInt(General(), IDC_PASTE_LONG_UNITS, nullptr, FALSE), 200u) << "offered while off";
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(General(), IDC_PASTE_LONG_UNITS)));
     EXPECT_EQ(Check(Hotkeys(), IDC_MODIFIER_WIN), BST_CHECKED);
     EXPECT_EQ(Check(Hotkeys(), IDC_MODIFIER_ALT), BST_UNCHECKED);
     EXPECT_EQ(Check(Hotkeys(), IDC_RUSSIAN_ONLY), BST_UNCHECKED);
@@ -276,6 +284,16 @@ TEST(SettingsDialog, ClicksChangeTheOptionsAtOnceAndTheEndDecidesWhetherTheyStay
         GetWindowTextW(programs, shown, 64);
         EXPECT_EQ(std::wstring(shown), L"mstsc.exe\r\nvmware*.exe");
 
+        // Long texts by the clipboard: ticked, the number beside the box counts; a number that
+        // means nothing keeps the last good one. And the third way in the general choice.
+        Click(general, IDC_PASTE_LONG);
+        EXPECT_EQ(app.pasteLongerThan.Get(), 200);
+        SetDlgItemTextW(general, IDC_PASTE_LONG_UNITS, L"350");
+        SetDlgItemTextW(general, IDC_PASTE_LONG_UNITS, L"0");
+        EXPECT_EQ(app.pasteLongerThan.Get(), 350);
+        Click(general, IDC_TYPE_BY_CLIPBOARD);
+        EXPECT_EQ(app.typeMode.Get(), 2);
+
         // Control ids 1004 and 1005 exist on both pages; each click changes only its own page's option.
         const struct {
             HWND page;
@@ -320,6 +338,8 @@ TEST(SettingsDialog, ClicksChangeTheOptionsAtOnceAndTheEndDecidesWhetherTheyStay
         EXPECT_EQ(app.autostart.Get(), !k);
         EXPECT_EQ(app.minimizeToTray.Get(), !k);
         EXPECT_EQ(U16(app.excludePrograms.Get()), k ? u"mstsc.exe|vmware*.exe" : u"");
+        EXPECT_EQ(app.pasteLongerThan.Get(), k ? 350 : 0);
+        EXPECT_EQ(app.typeMode.Get(), k ? 2 : 0);
         EXPECT_EQ(dialog.Bindings().Count(), 0u);
         EXPECT_EQ(app.startMinimize.Dialog(), nullptr) << "detached";
         DestroyWindow(dialog.Window());
@@ -354,10 +374,15 @@ TEST_F(OpenDialog, ADoubleClickedRowIsEditedInTheTableAndInColumnOneOnly) {
     Answer answer(L"Строка", [](HWND editor) {
         EXPECT_EQ(TextOf(GetDlgItem(editor, IDC_TEXT_EDIT)), L"Пока");
         SetDlgItemTextW(editor, IDC_TEXT_EDIT, L"До свидания");
+        // "Вставлять:" offers "as the settings say" first; the item's own way is kept with it.
+        EXPECT_EQ(SendDlgItemMessageW(editor, IDC_ITEM_WAY, CB_GETCURSEL, 0, 0), 0);
+        EXPECT_EQ(SendDlgItemMessageW(editor, IDC_ITEM_WAY, CB_GETCOUNT, 0, 0), 4);
+        SendDlgItemMessageW(editor, IDC_ITEM_WAY, CB_SETCURSEL, 3, 0);
         SendDlgItemMessageW(editor, IDOK, BM_CLICK, 0, 0);
     });
     DoubleClickRow(1);
     EXPECT_EQ(answer.Answered(), 1);
+    EXPECT_EQ(app.table.At(1).way, kTypeByClipboard);
     EXPECT_EQ(U16(app.table.At(1).text), u"До свидания");
     EXPECT_EQ(ListText(List(), 1, 1), L"До свидания");
     EXPECT_EQ(ListText(List(), 1, 0), L"Shift + 1");
