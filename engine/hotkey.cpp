@@ -1,5 +1,6 @@
 #include "engine/hotkey.h"
 
+#include "engine/insert_way.h"
 #include "engine/placeholders.h"
 
 #include <utility>
@@ -94,26 +95,53 @@ WindowId ChooseTarget(const EngineState& state, KeyPlatform& platform) {
     return 0;
 }
 
-// Whether the target's program is one the user keeps Vellory out of. A program that cannot be
-// asked counts as excluded while there is a list: the list may be there to keep it out.
-bool IsExcluded(WindowId target, EngineState& state, KeyPlatform& platform) {
-    ProgramExclusions& exclusions = state.exclusions;
-    if (exclusions.Empty()) return false;
-    ProcessKey process;
-    if (!platform.processOf(target, process)) return true;
-    bool excluded = false;
-    if (exclusions.CachedVerdict(process, excluded)) return excluded;
-    char16_t name[kMaxFileName];
-    if (!platform.processFileName(process, name)) return true;
-    excluded = exclusions.Matches(name);
-    exclusions.RememberVerdict(process, excluded);
-    return excluded;
+// The target's program, asked of the system at most once per chord, and only when a list of
+// programs is there to match it against.
+class TargetProgram {
+public:
+    explicit TargetProgram(WindowId window) : window_(window) {}
+
+    // Whether the program is in the list; `unknown` answers for a program that cannot be asked.
+    bool In(ProgramExclusions& list, KeyPlatform& platform, bool unknown) {
+        if (list.Empty()) return false;
+        if (!asked_) {
+            asked_ = true;
+            known_ = platform.processOf(window_, process_);
+        }
+        if (!known_) return unknown;
+        bool match = false;
+        if (list.CachedVerdict(process_, match)) return match;
+        if (!named_) {
+            named_ = true;
+            known_ = platform.processFileName(process_, name_);
+            if (!known_) return unknown;
+        }
+        match = list.Matches(name_);
+        list.RememberVerdict(process_, match);
+        return match;
+    }
+
+private:
+    WindowId window_;
+    bool asked_ = false;
+    bool known_ = false;
+    bool named_ = false;
+    ProcessKey process_;
+    char16_t name_[kMaxFileName];
+};
+
+bool QueueText(EngineState& state, std::int32_t item, WindowId target, std::uint32_t offset, std::int32_t way,
+               std::uint32_t longerThan = 0) {
+    if (state.pendingCount == state.pending.size()) return false;
+    state.pending[state.pendingCount++] = PendingText{item, target, offset, way, MainModifier(state), longerThan};
+    return true;
 }
 
-bool QueueText(EngineState& state, std::int32_t item, WindowId target, std::uint32_t offset) {
-    if (state.pendingCount == state.pending.size()) return false;
-    state.pending[state.pendingCount++] = PendingText{item, target, offset, state.typeMode, MainModifier(state)};
-    return true;
+// The units of the text up to `limit`: enough to tell whether it is longer than a limit.
+std::size_t LengthUpTo(const char16_t* text, std::size_t limit) {
+    std::size_t length = 0;
+    while (length < limit && text[length] != 0) ++length;
+    return length;
 }
 
 // Types the text of the chord's item into the target. False when the key-down must go
@@ -130,23 +158,37 @@ bool TypeHotkey(std::uint8_t key, EngineState& state, const HotkeyTable& table, 
     const std::int32_t found = table.FirstFor(key, ctrl ? 2 : shift ? 1 : 0);
     if (found < 0) return false;
     if (!platform.isKeyDown(MainModifier(state)) || platform.isKeyDown(OtherModifier(state))) return false;
-    const char16_t* text = table.At(static_cast<std::size_t>(found)).text.Data();
+    const HotkeyItem& item = table.At(static_cast<std::size_t>(found));
+    const char16_t* text = item.text.Data();
     if (text == nullptr || text[0] == 0) return false;
 
     // One thread runs both hooks, so the recorded focus cannot change during this call.
     const WindowId target = ChooseTarget(state, platform);
-    if (target == 0 || IsExcluded(target, state, platform)) return false;
+    TargetProgram program(target);
+    // A program that cannot be asked counts as excluded while there is a list: the list may be
+    // there to keep it out.
+    if (target == 0 || program.In(state.exclusions, platform, true)) return false;
     if (state.russianLayoutOnly && platform.layoutLanguageOf(target) != kRussianLanguage) return false;
 
     // Most texts hold no brace at all, and the plain path must cost what it did.
     bool brace = false;
     for (const char16_t* p = text; *p != 0 && !brace; ++p) brace = *p == u'{';
     const bool deferred = brace && HasPlaceholders(text);
-    if (deferred || state.typingBusy || state.typeMode == kTypeByKeystrokes) {
-        if (!QueueText(state, found, target, 0)) return false;
+    WayRules rules;
+    rules.itemWay = item.way;
+    rules.keystrokeProgram = program.In(state.keystrokePrograms, platform, false);
+    rules.clipboardProgram = !rules.keystrokeProgram && program.In(state.clipboardPrograms, platform, false);
+    rules.pasteLongerThan = state.pasteLongerThan;
+    rules.generalWay = state.typeMode;
+    // A text with placeholders is measured once they are filled in, by the engine's window.
+    const bool lengthLater = deferred && LengthDecides(rules) && state.pasteLongerThan != 0;
+    const std::int32_t way =
+        ChooseWay(rules, deferred ? 0 : LengthUpTo(text, std::size_t{state.pasteLongerThan} + 1));
+    if (deferred || state.typingBusy || way != kTypeByMessages) {
+        if (!QueueText(state, found, target, 0, way, lengthLater ? state.pasteLongerThan : 0)) return false;
         if (deferred && HasCursorMark(text)) state.cursorTextQueued = true;
-        // Placeholders are filled in at once; keystrokes wait for the modifier's release.
-        if (deferred || state.typeMode != kTypeByKeystrokes) platform.scheduleTyping();
+        // Placeholders are filled in at once; keystrokes and pastes wait for the modifier's release.
+        if (deferred || way == kTypeByMessages) platform.scheduleTyping();
     } else {
         // A window that is gone or refuses posted input gets nothing: the user then sees the
         // plain key rather than a chord eaten for nothing.
@@ -156,7 +198,7 @@ bool TypeHotkey(std::uint8_t key, EngineState& state, const HotkeyTable& table, 
             const char16_t* const at = text;
             if (platform.postChar(target, TakeTypedUnit(text))) continue;
             // The target's queue is full: the engine's window posts the rest as it drains.
-            QueueText(state, found, target, static_cast<std::uint32_t>(at - start));
+            QueueText(state, found, target, static_cast<std::uint32_t>(at - start), kTypeByMessages);
             platform.scheduleTyping();
             break;
         }

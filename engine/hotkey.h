@@ -119,6 +119,9 @@ struct PendingText {
     std::uint32_t offset = 0;  // units of the stored text already typed
     std::int32_t typeMode = kTypeByMessages;
     std::uint32_t mainModifier = kVkLeftWin;
+    // Non-zero while only the long-text rule and the general way decide: a text with
+    // placeholders longer than this once filled in is pasted instead of going as typeMode.
+    std::uint32_t longerThan = 0;
 };
 
 struct EngineState {
@@ -206,6 +209,9 @@ public:
     // (false when the target's queue refuses it), and whether a key is physically held now.
     virtual bool postKey(WindowId window, std::uint32_t virtualKey, bool release) = 0;
     virtual bool isKeyHeld(std::uint32_t virtualKey) = 0;
+    // The paste keys for the target's program, at once: left Ctrl and V, or Shift and Insert
+    // for the terminals that take no Ctrl+V. Used by the engine's window only.
+    virtual void injectPaste(WindowId target) = 0;
 
 protected:
     ~KeyPlatform() = default;

@@ -27,6 +27,27 @@ void TextTypist::OnClipboard(bool busy, std::u16string_view text) {
     clipboardReady_ = true;
 }
 
+void TextTypist::OnPlaced(bool placed) {
+    if (jobs_.empty() || jobs_.front().paste != Job::Paste::Asked) return;
+    jobs_.front().paste = placed ? Job::Paste::Placed : Job::Paste::Refused;
+}
+
+namespace {
+
+// What a paste gives: every line break as CR LF, the way programs put text on the clipboard.
+std::u16string ClipboardText(const std::u16string& text) {
+    std::u16string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (const char16_t* p = text.c_str(); *p != 0;) {
+        const char16_t unit = TakeTypedUnit(p);
+        out.push_back(unit);
+        if (unit == u'\r') out.push_back(u'\n');
+    }
+    return out;
+}
+
+}  // namespace
+
 TextTypist::Job TextTypist::MakeJob(const Entry& entry, PlaceholderSource& source, std::uint32_t now) {
     Job job;
     job.typeMode = entry.chord.typeMode;
@@ -42,9 +63,10 @@ TextTypist::Job TextTypist::MakeJob(const Entry& entry, PlaceholderSource& sourc
     } else {
         job.text = entry.text;
     }
+    if (entry.chord.longerThan != 0 && job.text.size() > entry.chord.longerThan) job.typeMode = kTypeByClipboard;
     // Keystrokes typed while the main modifier is down would make chords of their own, and
     // Left steps with Shift or Ctrl held would select text or jump a word.
-    if (cursor || job.typeMode == kTypeByKeystrokes) job.waitFor[job.waitCount++] = entry.chord.mainModifier;
+    if (cursor || job.typeMode != kTypeByMessages) job.waitFor[job.waitCount++] = entry.chord.mainModifier;
     if (cursor) {
         job.settle = true;
         job.waitFor[job.waitCount++] = kVkShift;
@@ -55,7 +77,8 @@ TextTypist::Job TextTypist::MakeJob(const Entry& entry, PlaceholderSource& sourc
 
 bool TextTypist::TypeSome(Job& job, KeyPlatform& platform) {
     const char16_t* const base = job.text.c_str();
-    const bool keystrokes = job.typeMode == kTypeByKeystrokes;
+    // After a paste only the Left steps are left, and they go as keystrokes too.
+    const bool keystrokes = job.typeMode != kTypeByMessages;
     std::size_t budget = kBatchUnits;
     while (job.next < job.text.size()) {
         if (keystrokes && budget-- == 0) return false;
@@ -80,6 +103,35 @@ bool TextTypist::TypeSome(Job& job, KeyPlatform& platform) {
             if (!release && budget-- == 0) return false;
             platform.injectKey(kVkLeft, release);
         }
+    }
+    return true;
+}
+
+// The clipboard way: the text goes onto the clipboard on the clipboard's own thread, then the
+// paste keys; a clipboard that cannot be had turns the job into keystrokes. False while the
+// clipboard's answer is still to come.
+bool TextTypist::Paste(Job& job, KeyPlatform& platform, Next& next, std::uint32_t now) {
+    switch (job.paste) {
+        case Job::Paste::None:
+            next.place = true;
+            next.placeText = ClipboardText(job.text);
+            job.paste = Job::Paste::Asked;
+            job.askedAt = now;
+            return false;
+        case Job::Paste::Asked:
+            if (now - job.askedAt <= kPlaceWaitMs) return false;
+            job.paste = Job::Paste::Refused;
+            [[fallthrough]];
+        case Job::Paste::Refused:
+            job.typeMode = kTypeByKeystrokes;  // a text is never lost
+            return true;
+        case Job::Paste::Placed:
+            if (job.next < job.text.size()) {
+                platform.injectPaste(job.target);
+                job.next = job.text.size();
+                next.pasted = true;
+            }
+            return true;
     }
     return true;
 }
@@ -114,6 +166,10 @@ TextTypist::Next TextTypist::Step(KeyPlatform& platform, PlaceholderSource& sour
             if (!held && !job.released) job.releasedAt = now;
             job.released = !held;
             job.started = job.released && (!job.settle || now - job.releasedAt >= kSettleMs);
+        }
+        if (job.started && job.typeMode == kTypeByClipboard && !Paste(job, platform, next, now)) {
+            next.tick = true;
+            break;
         }
         if (job.started) {
             const std::size_t before = job.next + job.leftSent;

@@ -22,6 +22,8 @@ public:
     static constexpr std::uint32_t kSettleMs = 50;
     // Keystrokes injected at one tick.
     static constexpr std::size_t kBatchUnits = 64;
+    // How long a paste waits for the clipboard's thread to say whether it had the clipboard.
+    static constexpr std::uint32_t kPlaceWaitMs = 2000;
 
     // Takes the chords the hook queued, with a copy of each text, so that an edit in the
     // settings cannot change a text on its way.
@@ -30,12 +32,17 @@ public:
     struct Next {
         bool tick = false;            // call Step again after a short delay
         bool fetchClipboard = false;  // start a clipboard reader, then call FetchStarted
+        bool place = false;           // put placeText on the clipboard, then call OnPlaced
+        bool pasted = false;          // the paste keys went out: the clipboard's content may go back
+        std::u16string placeText;
     };
     // Types what can be typed now; `now` is a millisecond clock.
     Next Step(KeyPlatform& platform, PlaceholderSource& source, std::uint32_t now);
     void FetchStarted() { fetching_ = true; }
     // A reader's answer: the clipboard's text, or busy when another program held it open.
     void OnClipboard(bool busy, std::u16string_view text);
+    // Whether the text went onto the clipboard; when it did not, it is typed as keystrokes.
+    void OnPlaced(bool placed);
     bool Busy() const { return !waiting_.empty() || !jobs_.empty(); }
     // Drops everything not typed yet: a pause types nothing more.
     void Clear();
@@ -54,6 +61,9 @@ private:
         std::size_t leftSent = 0;       // presses and releases sent so far
         std::uint32_t waitFor[3] = {};  // keys that must all be up before the job starts
         std::size_t waitCount = 0;
+        enum class Paste : std::uint8_t { None, Asked, Placed, Refused };
+        Paste paste = Paste::None;
+        std::uint32_t askedAt = 0;
         bool settle = false;
         bool started = false;
         bool released = false;
@@ -64,6 +74,7 @@ private:
     Job MakeJob(const Entry& entry, PlaceholderSource& source, std::uint32_t now);
     // True when the job is done; false while it waits for the target or the next tick.
     bool TypeSome(Job& job, KeyPlatform& platform);
+    bool Paste(Job& job, KeyPlatform& platform, Next& next, std::uint32_t now);
 
     std::vector<Entry> waiting_;
     std::vector<Job> jobs_;

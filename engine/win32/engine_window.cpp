@@ -42,6 +42,7 @@ bool EngineWindow::Start(EngineContext engine, HINSTANCE instance) {
     if (!window_) return false;
     ::SetWindowLongPtrW(window_.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     engine.state->engineWindow = window_.Get();
+    clipboard_.Start(window_.Get());
     // INPUTSINK: raw input arrives while other programs have the focus, as the hook does.
     const RAWINPUTDEVICE device = KeyboardDevice(RIDEV_INPUTSINK, window_.Get());
     rawInput_ = ::RegisterRawInputDevices(&device, 1, sizeof device) != FALSE;
@@ -54,6 +55,7 @@ void EngineWindow::Stop() {
         ::RegisterRawInputDevices(&device, 1, sizeof device);
         rawInput_ = false;
     }
+    clipboard_.Stop();
     if (engine_.state != nullptr) engine_.state->engineWindow = nullptr;
     window_.Reset();
 }
@@ -67,9 +69,12 @@ void EngineWindow::StopTyping() {
 void EngineWindow::PumpTyping() {
     WindowsKeyPlatform platform(*engine_.state);
     WindowsPlaceholderSource source;
-    const TextTypist::Next next = typist_.Step(platform, source, ::GetTickCount());
+    TextTypist::Next next = typist_.Step(platform, source, ::GetTickCount());
     engine_.state->typingBusy = typist_.Busy();
     if (next.fetchClipboard && StartClipboardReader(window_.Get())) typist_.FetchStarted();
+    // The answer comes back as a message; a clipboard thread that is not there answers now.
+    if (next.place && !clipboard_.Place(std::move(next.placeText))) ::PostMessageW(window_.Get(), ClipboardSwap::kPlacedMessage, 0, 0);
+    if (next.pasted) clipboard_.Pasted(engine_.state->pasteRestoreDelay);
     if (next.tick)
         ::SetTimer(window_.Get(), kTypingTimer, kTypingTickMs, nullptr);
     else
@@ -100,6 +105,10 @@ LRESULT CALLBACK EngineWindow::WindowProc(HWND window, UINT message, WPARAM wpar
             return 0;
         case kTypePendingMessage:
             self->typist_.TakePending(*self->engine_.state, *self->engine_.table);
+            self->PumpTyping();
+            return 0;
+        case ClipboardSwap::kPlacedMessage:
+            self->typist_.OnPlaced(wparam != 0);
             self->PumpTyping();
             return 0;
         case kClipboardTextMessage: {

@@ -10,6 +10,7 @@
 #include "engine/hook_watchdog.h"
 #include "engine/hotkey.h"
 #include "engine/typist.h"
+#include "engine/win32/clipboard_swap.h"
 #include "toolkit/win32/handles.h"
 
 class EngineWindow {
@@ -39,5 +40,6 @@ private:
     HookWatchdog watchdog_;
     TextTypist typist_;
     UniqueWindow window_;
+    ClipboardSwap clipboard_;
     bool rawInput_ = false;
 };

@@ -97,3 +97,35 @@ bool WindowsKeyPlatform::postKey(WindowId window, std::uint32_t virtualKey, bool
 bool WindowsKeyPlatform::isKeyHeld(std::uint32_t virtualKey) {
     return (::GetAsyncKeyState(static_cast<int>(virtualKey)) & 0x8000) != 0;
 }
+
+namespace {
+
+// Terminals whose Ctrl+V is a key of the program running in them: they paste on Shift+Insert.
+constexpr const wchar_t* kShiftInsertClasses[] = {L"mintty", L"PuTTY"};
+
+bool PastesWithShiftInsert(HWND window) {
+    wchar_t name[32] = {};
+    ::GetClassNameW(::GetAncestor(window, GA_ROOT), name, 32);
+    for (const wchar_t* terminal : kShiftInsertClasses)
+        if (std::wcscmp(name, terminal) == 0) return true;
+    return false;
+}
+
+}  // namespace
+
+void WindowsKeyPlatform::injectPaste(WindowId target) {
+    // Left Ctrl, never the generic one: some terminals read a generic Ctrl with V as a plain v.
+    const bool shiftInsert = PastesWithShiftInsert(reinterpret_cast<HWND>(target));
+    const WORD modifier = shiftInsert ? VK_LSHIFT : VK_LCONTROL;
+    const WORD key = shiftInsert ? VK_INSERT : 'V';
+    INPUT inputs[4]{};
+    const WORD order[4] = {modifier, key, key, modifier};
+    for (int i = 0; i < 4; ++i) {
+        inputs[i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = order[i];
+        // Insert lives in the navigation block, not on the number pad.
+        inputs[i].ki.dwFlags = (i >= 2 ? KEYEVENTF_KEYUP : 0) | (order[i] == VK_INSERT ? KEYEVENTF_EXTENDEDKEY : 0);
+        inputs[i].ki.dwExtraInfo = kOwnInputMark;
+    }
+    ::SendInput(4, inputs, sizeof(INPUT));
+}

@@ -23,6 +23,7 @@ public:
     bool processFileName(const ProcessKey& process, char16_t (&name)[kMaxFileName]) override;
     bool postKey(WindowId window, std::uint32_t virtualKey, bool release) override;
     bool isKeyHeld(std::uint32_t virtualKey) override;
+    void injectPaste(WindowId target) override;
 
 private:
     const EngineState& state_;

@@ -69,6 +69,7 @@ public:
         return true;
     }
     bool isKeyHeld(std::uint32_t vk) override { return held.count(vk) != 0; }
+    void injectPaste(WindowId w) override { calls.push_back("paste " + std::to_string(w)); }
 };
 
 // A platform that answers at once and records nothing: the cost and the allocations of the
@@ -98,6 +99,7 @@ struct QuietPlatform final : KeyPlatform {
     }
     bool postKey(WindowId, std::uint32_t, bool) override { return true; }
     bool isKeyHeld(std::uint32_t) override { return false; }
+    void injectPaste(WindowId) override {}
 };
 
 // 9 December 2026, 14:05:33, in a Russian locale; a picture with "!" is refused.

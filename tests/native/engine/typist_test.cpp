@@ -156,6 +156,54 @@ TEST_F(Typing, TheClipboardIsWaitedForBriefly) {
     EXPECT_EQ(platform.posted, u"[]");
 }
 
+// The clipboard way: once the modifiers are up the text goes to the clipboard's thread with its
+// line breaks as CR LF, then the paste keys and the cursor's steps; a clipboard that cannot be
+// had types the text as keystrokes. The program lists and the long-text rule choose the way.
+TEST_F(Typing, PastesThroughTheClipboardOrTypesTheTextWhenItCannot) {
+    table.Append('1', kModifierNone, u"a\nb{курсор}c").way = kTypeByClipboard;
+    Send('1');
+    EXPECT_FALSE(typist.Step(platform, dates, now += 10).place) << "Win is still down";
+    platform.held = {};
+    typist.Step(platform, dates, now += 10);
+    TextTypist::Next next = typist.Step(platform, dates, now += TextTypist::kSettleMs);
+    ASSERT_TRUE(next.place);
+    EXPECT_EQ(next.placeText, u"a\r\nbc");
+    platform.calls.clear();
+    typist.OnPlaced(true);
+    next = typist.Step(platform, dates, now += 10);
+    EXPECT_TRUE(next.pasted);
+    EXPECT_EQ(platform.calls, (Calls{"paste 42", "inject 37 down", "inject 37 up"}));
+    EXPECT_FALSE(typist.Busy());
+
+    // Which chords go that way: the keystroke list before the clipboard list, then long texts
+    // (strictly longer than the number, placeholders filled in first), then the general way.
+    state.pasteLongerThan = 5;
+    state.clipboardPrograms.Set(u"note*.exe");
+    table.Append('2', kModifierNone, u"12345");
+    table.Append('3', kModifierNone, u"{дата}");  // 10 units once filled in
+    const struct { std::uint32_t key; const char16_t* keystrokeList; bool pasted; } chords[] = {
+        {'2', u"", true}, {'2', u"notepad.exe", false}, {'3', u"", true}};
+    for (const auto& c : chords) {
+        state.keystrokePrograms.Set(c.keystrokeList);
+        platform.held = {kVkLeftWin};
+        Send(c.key);
+        Send(kVkLeftWin, kMsgKeyUp);
+        typist.TakePending(state, table);
+        platform.held = {};
+        platform.calls.clear();
+        EXPECT_EQ(typist.Step(platform, dates, now += 10).place, c.pasted) << c.key;
+        typist.OnPlaced(false);  // held open by another program: typed instead, never lost
+        Tick();
+        EXPECT_EQ(platform.calls.size(), c.key == '2' ? 5u : 10u) << c.key;
+        EXPECT_FALSE(typist.Busy());
+    }
+    state.clipboardPrograms.Set(u"");
+    platform.posted.clear();
+    platform.held = {kVkLeftWin};
+    Send('2');
+    EXPECT_EQ(platform.posted, u"12345") << "at the limit: not long, posted from the hook";
+}
+
 }  // namespace
 
 // The first rule that applies decides the way: the item's own, the keystroke list, the
