@@ -208,13 +208,16 @@ def scenario_alt_mode_from_the_store(wine):
     check(registry(wine)["Options\\Common"].get("HotKey2") == ("REG_SZ", "1"), "HotKey2 1 must stay stored")
 
 
-def store_items(wine, items):
-    """Stores the profile's items, given as (key, mark, text), as Vellory itself would."""
-    data = "".join(f"{k}{m}\x01{t}\x02" for k, m, t in items) + "\0"
+def store_items(wine, items, ways=()):
+    """Stores the profile's items, given as (key, mark, text), and their own ways, given as
+    (key, mark, way), as Vellory itself would."""
+    def value(name, entries):
+        data = "".join(f"{k}{m}\x01{t}\x02" for k, m, t in entries) + "\0"
+        return f'"{name}"=hex(1):' + ",".join(f"{b:02x}" for b in data.encode("utf-16-le")) + "\r\n"
     reg = os.path.join(wine.work, "items.reg")
     text = ("Windows Registry Editor Version 5.00\r\n\r\n"
             "[HKEY_CURRENT_USER\\Software\\Brannock\\Vellory\\Profiles\\Default\\items]\r\n"
-            '"data"=hex(1):' + ",".join(f"{b:02x}" for b in data.encode("utf-16-le")) + "\r\n")
+            + value("data", items) + (value("ways", ways) if ways else ""))
     with open(reg, "wb") as f:
         f.write(b"\xff\xfe" + text.encode("utf-16-le"))  # reg reads hex(1) as UTF-16 only in this form
     check(wine.run("reg", "import", reg).returncode == 0, "reg import of the items")
@@ -830,6 +833,68 @@ def scenario_texts_that_fill_themselves_in(wine):
     exit_vellory(wine, proc)
 
 
+def clipboard(wine):
+    """The clipboard's text and the names of its formats."""
+    text, _, formats = wsend(wine, "clipboard?", "-")[1].partition("|")
+    return "".join(chr(int(u, 16)) for u in text.split()), formats.split()
+
+
+def scenario_pasted_through_the_clipboard(wine):
+    """The clipboard way: pasted whole in Notepad and WordPad, out of the clipboard history while
+    there, and the clipboard as it was afterwards (a text, a picture); a copy made meanwhile stays.
+    Long texts go that way when asked to; a program of the keystroke list gets keystrokes."""
+    fresh(wine)
+    exit_vellory(wine, start_vellory(wine))
+    long_text = "Длинная строка 😀 through the clipboard. " * 6  # 246 units
+    store_items(wine, [("1", "", "Вставка\r\nчерез буфер"), ("2", "", long_text), ("3", "", "Нажатия")],
+                ways=[("1", "", "2")])
+    for name, value in (("PasteLongerThan", 200), ("PasteRestoreDelay", 1500), ("KeystrokePrograms", "typing_target.exe")):
+        wine.reg_add(ROOT + r"\Options\Common", name, str(value))
+    proc = start_vellory(wine)
+    start_editors(wine)
+    notepad, wordpad = ("class:Notepad", "Edit"), ("class:WORDPADTOP", "RichEdit20W")
+    for editor, (x, y) in ((notepad, (250, 800)), (wordpad, (770, 850))):
+        check(wsend(wine, "clipboard", "-", "до вставки")[0] == 0, "the clipboard could not be set")
+        click(x, y)
+        time.sleep(0.5)
+        before = editor_text(wine, *editor)
+        key("super+1")
+        wanted = before + ("Вставка\r\nчерез буфер" if editor == notepad else "Вставка\rчерез буфер")
+        wait_for(lambda: editor_text(wine, *editor) == wanted, 15, f"the paste in {editor[0]}")
+        text, formats = clipboard(wine)
+        check(text == "Вставка\r\nчерез буфер" and "CanIncludeInClipboardHistory" in formats
+              and "ExcludeClipboardContentFromMonitorProcessing" in formats, f"while pasting: {text!r} {formats}")
+        wait_for(lambda: clipboard(wine)[0] == "до вставки", 10, "the clipboard put back")
+
+    # A picture comes back too; a copy made between the paste and the restore is kept.
+    check(wsend(wine, "picture", 4242)[0] == 0, "the picture could not be set")
+    click(250, 800)
+    time.sleep(0.5)
+    key("super+1")
+    wait_for(lambda: clipboard(wine)[0] == "Вставка\r\nчерез буфер", 10, "the text on the clipboard")
+    wait_for(lambda: wsend(wine, "picture?", "-") == (0, "4242"), 10, "the picture put back")
+    key("super+1")
+    wait_for(lambda: clipboard(wine)[0] == "Вставка\r\nчерез буфер", 10, "the text on the clipboard")
+    wsend(wine, "clipboard", "-", "скопировано между")
+    time.sleep(2.5)
+    check(clipboard(wine)[0] == "скопировано между", "a copy made meanwhile was overwritten")
+
+    before = editor_text(wine, *notepad)
+    key("super+2")
+    wait_for(lambda: editor_text(wine, *notepad) == before + long_text, 15, "the long text")
+    wait_for(lambda: clipboard(wine)[0] == "скопировано между", 10, "the clipboard after the long text")
+
+    log = start_target(wine, "shell_clipboard")
+    focus_edit(log, 2)
+    mark = type_check(log, "super+3", "Нажатия")
+    check(log.has("edit2 down E7", mark), "the keystroke list's program got no keystrokes")
+    key("super+2")
+    wait_for(lambda: log.has("edit2 down 56", mark), 15, "Ctrl+V for the long text")
+    check(long_text not in log.chars(2, mark), "the long text must be pasted, not typed")
+    screenshot(shots(wine), "pasted_notepad_wordpad")
+    exit_vellory(wine, proc)
+
+
 SCENARIOS = [
     scenario_first_run_types_and_exits,
     scenario_second_start_is_refused,
@@ -848,6 +913,7 @@ SCENARIOS = [
     scenario_asked_again_and_keyboard_only,
     scenario_where_and_when_it_types,
     scenario_texts_that_fill_themselves_in,
+    scenario_pasted_through_the_clipboard,
     scenario_high_dpi_and_quit_request,
     scenario_installer,
 ]

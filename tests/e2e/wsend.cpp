@@ -148,6 +148,43 @@ int wmain(int argc, wchar_t** argv) {
         CloseClipboard();
         return set ? 0 : 1;
     }
+    if (wcscmp(command, L"clipboard?") == 0) {  // the text as hex units, then the names of its formats
+        if (!OpenClipboard(nullptr)) return 1;
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT))
+            for (const wchar_t* p = static_cast<const wchar_t*>(GlobalLock(data)); *p; ++p) std::printf("%04X ", *p);
+        std::printf("|");
+        for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
+            wchar_t name[128];
+            if (GetClipboardFormatNameW(format, name, 128) > 0) std::printf(" %ls", name);
+            else std::printf(" %u", format);
+        }
+        CloseClipboard();
+        std::printf("\n");
+        return 0;
+    }
+    if (wcscmp(command, L"picture") == 0) {  // a 2x2 picture as the clipboard's only content
+        const BITMAPINFOHEADER header{sizeof(BITMAPINFOHEADER), 2, 2, 1, 32, BI_RGB, 16, 0, 0, 0, 0};
+        const DWORD pixels[4] = {0x112233, 0x445566, 0x778899, static_cast<DWORD>(Number(argv[2]))};
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof header + sizeof pixels);
+        if (!block || !OpenClipboard(nullptr)) return 1;
+        char* to = static_cast<char*>(GlobalLock(block));
+        memcpy(to, &header, sizeof header);
+        memcpy(to + sizeof header, pixels, sizeof pixels);
+        GlobalUnlock(block);
+        EmptyClipboard();
+        const bool set = SetClipboardData(CF_DIB, block) != nullptr;
+        CloseClipboard();
+        return set ? 0 : 1;
+    }
+    if (wcscmp(command, L"picture?") == 0) {  // the last pixel of the clipboard's picture
+        if (!OpenClipboard(nullptr)) return 1;
+        HANDLE data = GetClipboardData(CF_DIB);
+        const SIZE_T size = data ? GlobalSize(data) : 0;
+        if (size >= sizeof(BITMAPINFOHEADER) + 16)
+            std::printf("%lu\n", reinterpret_cast<const DWORD*>(static_cast<const char*>(GlobalLock(data)) + sizeof(BITMAPINFOHEADER))[3]);
+        CloseClipboard();
+        return size ? 0 : 2;
+    }
     HWND window = FindTop(argv[2]);
     if (!window) return 2;
     if ((wcscmp(command, L"post") == 0 || wcscmp(command, L"send") == 0) && argc >= 6) {
