@@ -830,6 +830,92 @@ def scenario_texts_that_fill_themselves_in(wine):
     exit_vellory(wine, proc)
 
 
+EXPORT, IMPORT = 1022, 1023
+
+
+def through_file_dialog(wine, button, title, path):
+    """Clicks the page's button and types the file's path into the system's file dialog."""
+    click_control(wine, button, SETTINGS)
+    wait_for(lambda: window_up(wine, title), 30, f"the file dialog {title}")
+    time.sleep(1)
+    key("ctrl+a")
+    subprocess.run(["xdotool", "type", "--delay", "30", winpath(path)], capture_output=True)
+    key("Return")
+    wait_for(lambda: not window_up(wine, title), 15, f"{title} to close")
+
+
+def box_text(wine):
+    """The text of the message box over the dialogs (its text's control id is 0xFFFF)."""
+    rc, out = wsend(wine, "text", CAPTION, 0xFFFF)
+    return "".join(chr(int(u, 16)) for u in out.split()) if rc == 0 else ""
+
+
+def import_answered(wine, path, button, wanted_text, shot=None):
+    """Imports the file; the one message box that follows shows the text and gets the button."""
+    through_file_dialog(wine, IMPORT, "Импорт комбинаций", path)
+    wait_for(lambda: message_box_up(wine), 15, "a message after the import")
+    time.sleep(0.5)
+    if shot:
+        screenshot(shots(wine), shot)
+    text = box_text(wine)
+    check(text == wanted_text, f"message box: {text!r}")
+    click_control(wine, button)
+    wait_for(lambda: not message_box_up(wine), 15, "the message to go")
+
+
+def scenario_chords_exported_and_imported(wine):
+    proc = restart_with(wine)
+    log = start_target(wine, "shell_transfer")
+    exported = os.path.join(wine.work, "chords.csv")
+    if os.path.exists(exported):
+        os.remove(exported)
+    open_settings(wine)
+    screenshot(shots(wine), "settings_hotkeys_transfer")
+    through_file_dialog(wine, EXPORT, "Экспорт комбинаций", exported)
+    data = wait_for(lambda: os.path.exists(exported) and open(exported, "rb").read(), 10, "the exported file")
+    text = data.decode("utf-8")
+    check(text.startswith("\ufeffКомбинация;Код клавиши;Текст;Способ\r\n1;49;Привет!;\r\n2;50;'@;\r\n"),
+          f"exported file: {text[:120]!r}")
+    check("\r\nShift + 1;Shift+49;Привет!;\r\n" in text and "\r\nControl + 0;Ctrl+48;:)));\r\n" in text
+          and text.count("\r\n") == 31, f"exported file: {text!r}")
+
+    # A changed text comes back from the file, once the user says to replace it.
+    select_row(wine, 0)
+    edit_item(wine, 1014, text="Bye!")
+    wait_for(lambda: not window_up(wine, TEXT_EDIT), 15, "the item dialog to close")
+    import_answered(wine, exported, 6, "В файле 1 комбинаций, которые уже есть с другим текстом. Заменить их тексты?",
+                    "import_question")
+    close_dialog(wine, SETTINGS, 1)
+    focus_edit(log, 2)
+    type_check(log, "super+1", "Привет!")
+    items = stored_items(wine)
+    check(items[0] == ("1", "", "Привет!") and len(items) == 30, f"stored items after the import: {items}")
+
+    # "Нет" keeps our text and still adds the chord the table lacks, from a file with "," between
+    # fields and no byte order mark; a damaged file changes nothing and names its line.
+    theirs = os.path.join(wine.work, "theirs.csv")
+    with open(theirs, "wb") as f:
+        f.write("Комбинация,Код клавиши,Текст\r\n1,49,Здравствуйте\r\nF8,119,\"Восьмая,\r\nклавиша\"\r\n"
+                .encode("utf-8"))
+    damaged = os.path.join(wine.work, "damaged.csv")
+    with open(damaged, "wb") as f:
+        f.write("\ufeffКомбинация;Код клавиши;Текст;Способ\r\n;51;Пока;\r\n;120;\"Не закрыто;\r\n;121;x;\r\n"
+                .encode("utf-8"))
+    open_settings(wine)
+    import_answered(wine, theirs, 7, "В файле 1 комбинаций, которые уже есть с другим текстом. Заменить их тексты?")
+    import_answered(wine, damaged, 1, "Файл не прочитан: строка 3 — кавычка, открытая здесь, не закрыта",
+                    "import_damaged")
+    screenshot(shots(wine), "settings_hotkeys_imported")
+    close_dialog(wine, SETTINGS, 1)
+    focus_edit(log, 2)
+    type_check(log, "super+F8", "Восьмая,\rклавиша")
+    type_check(log, "super+1", "Привет!")
+    items = stored_items(wine)
+    check(items[:1] == [("1", "", "Привет!")] and items[30:] == [("w", "", "Восьмая,\r\nклавиша")]
+          and len(items) == 31, f"stored items after the second import: {items}")
+    exit_vellory(wine, proc)
+
+
 SCENARIOS = [
     scenario_first_run_types_and_exits,
     scenario_second_start_is_refused,
@@ -848,6 +934,7 @@ SCENARIOS = [
     scenario_asked_again_and_keyboard_only,
     scenario_where_and_when_it_types,
     scenario_texts_that_fill_themselves_in,
+    scenario_chords_exported_and_imported,
     scenario_high_dpi_and_quit_request,
     scenario_installer,
 ]
