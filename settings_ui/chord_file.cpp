@@ -187,7 +187,7 @@ private:
         ++pos_;
         for (;;) {
             if (pos_ >= text_.size()) {
-                failure = {opened, WideString(u"кавычка, открытая здесь, не закрыта")};
+                failure = {opened, WideString(u"кавычка в этой строке не закрыта")};
                 return false;
             }
             const char16_t unit = text_[pos_++];

@@ -903,11 +903,11 @@ def scenario_chords_exported_and_imported(wine):
                 .encode("utf-8"))
     open_settings(wine)
     import_answered(wine, theirs, 7, "В файле 1 комбинаций, которые уже есть с другим текстом. Заменить их тексты?")
-    import_answered(wine, damaged, 1, "Файл не прочитан: строка 3 — кавычка, открытая здесь, не закрыта",
+    import_answered(wine, damaged, 1, "Файл не прочитан: строка 3 — кавычка в этой строке не закрыта",
                     "import_damaged")
     screenshot(shots(wine), "settings_hotkeys_imported")
     close_dialog(wine, SETTINGS, 1)
-    focus_edit(log, 2)
+    focus_edit(log, 2, again=True)
     type_check(log, "super+F8", "Восьмая,\rклавиша")
     type_check(log, "super+1", "Привет!")
     items = stored_items(wine)
