@@ -39,9 +39,11 @@ def in_order(lines, wanted):
     return all(any(w == l for l in it) for w in wanted)
 
 
-def focus_edit(log, edit):
+def focus_edit(log, edit, again=False):
+    """With `again` the target has had this focus before: only a focus after the click counts."""
+    mark = len(log.lines()) if again else 0
     click(*(EDIT1 if edit == 1 else EDIT2))
-    wait_for(lambda: log.has(f"edit{edit} focus"), what=f"edit {edit} to take the focus")
+    wait_for(lambda: log.has(f"edit{edit} focus", mark), what=f"edit {edit} to take the focus")
     time.sleep(0.3)  # the focus event reaches the hook through its own queue
 
 

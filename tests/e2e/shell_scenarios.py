@@ -830,6 +830,82 @@ def scenario_texts_that_fill_themselves_in(wine):
     exit_vellory(wine, proc)
 
 
+EXPORT, IMPORT = 1022, 1023
+
+
+def through_file_dialog(wine, button, title, path):
+    """Clicks the page's button and types the file's path into the system's file dialog."""
+    click_control(wine, button, SETTINGS)
+    wait_for(lambda: window_up(wine, title), 30, f"the file dialog {title}")
+    time.sleep(1)
+    key("ctrl+a")
+    subprocess.run(["xdotool", "type", "--delay", "30", winpath(path)], capture_output=True)
+    key("Return")
+    wait_for(lambda: not window_up(wine, title), 15, f"{title} to close")
+
+
+def box_text(wine):
+    """The text of the message box over the dialogs (its text's control id is 0xFFFF)."""
+    rc, out = wsend(wine, "text", CAPTION, 0xFFFF)
+    return "".join(chr(int(u, 16)) for u in out.split()) if rc == 0 else ""
+
+
+def import_answered(wine, path, button, wanted_text, shot=None):
+    """Imports the file; the one message box that follows shows the text and gets the button."""
+    through_file_dialog(wine, IMPORT, "Импорт комбинаций", path)
+    wait_for(lambda: message_box_up(wine), 15, "a message after the import")
+    time.sleep(0.5)
+    if shot:
+        screenshot(shots(wine), shot)
+    text = box_text(wine)
+    check(text == wanted_text, f"message box: {text!r}")
+    click_control(wine, button)
+    wait_for(lambda: not message_box_up(wine), 15, "the message to go")
+
+
+def scenario_chords_exported_and_imported(wine):
+    proc = restart_with(wine)
+    log = start_target(wine, "shell_transfer")
+    files = {name: os.path.join(wine.work, name + ".csv") for name in ("exported", "theirs", "damaged")}
+    if os.path.exists(files["exported"]):
+        os.remove(files["exported"])  # no question whether to overwrite it
+    open_settings(wine)
+    screenshot(shots(wine), "settings_hotkeys_transfer")
+    through_file_dialog(wine, EXPORT, "Экспорт комбинаций", files["exported"])
+    text = wait_for(lambda: os.path.exists(files["exported"]) and open(files["exported"], "rb").read(), 10,
+                    "the exported file").decode("utf-8")
+    check(text.startswith("\ufeffКомбинация;Код клавиши;Текст;Способ\r\n1;49;Привет!;\r\n2;50;'@;\r\n")
+          and "\r\nControl + 0;Ctrl+48;:)));\r\n" in text and text.count("\r\n") == 31, f"exported: {text!r}")
+
+    # A changed text comes back from the file, once the user says to replace it.
+    select_row(wine, 0)
+    edit_item(wine, 1014, text="Bye!")
+    wait_for(lambda: not window_up(wine, TEXT_EDIT), 15, "the item dialog to close")
+    question = "В файле 1 комбинаций, которые уже есть с другим текстом. Заменить их тексты?"
+    import_answered(wine, files["exported"], 6, question, "import_question")
+    close_dialog(wine, SETTINGS, 1)
+    focus_edit(log, 2)
+    type_check(log, "super+1", "Привет!")
+
+    # "Нет" keeps our text and still adds the chord the table lacks, from a file with "," between
+    # fields and no byte order mark; a damaged file changes nothing and names its line.
+    for name, content in (
+            ("theirs", "Комбинация,Код клавиши,Текст\r\n1,49,Здравствуйте\r\nF8,119,\"Восьмая,\r\nклавиша\"\r\n"),
+            ("damaged", "\ufeffКод клавиши;Текст\r\n51;Пока\r\n120;\"Не закрыто;\r\n121;x\r\n")):
+        with open(files[name], "wb") as f:
+            f.write(content.encode("utf-8"))
+    open_settings(wine)
+    import_answered(wine, files["theirs"], 7, question)
+    import_answered(wine, files["damaged"], 1, "Файл не прочитан: строка 3 — кавычка в этой строке не закрыта",
+                    "import_damaged")
+    close_dialog(wine, SETTINGS, 1)
+    focus_edit(log, 2, again=True)
+    type_check(log, "super+F8", "Восьмая,\rклавиша")
+    type_check(log, "super+1", "Привет!")
+    items = stored_items(wine)
+    check(items[0] == ("1", "", "Привет!") and items[30:] == [("w", "", "Восьмая,\r\nклавиша")], f"stored: {items}")
+    exit_vellory(wine, proc)
+
 SCENARIOS = [
     scenario_first_run_types_and_exits,
     scenario_second_start_is_refused,
@@ -848,6 +924,7 @@ SCENARIOS = [
     scenario_asked_again_and_keyboard_only,
     scenario_where_and_when_it_types,
     scenario_texts_that_fill_themselves_in,
+    scenario_chords_exported_and_imported,
     scenario_high_dpi_and_quit_request,
     scenario_installer,
 ]

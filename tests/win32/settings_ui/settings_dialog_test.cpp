@@ -455,6 +455,8 @@ TEST_F(OpenDialog, EveryControlGetsItsAnchorFromWhereItLies) {
         {GetDlgItem(General(), IDC_MINIMIZE_TO_TRAY), RightFollows},
         {GetDlgItem(Hotkeys(), IDC_MODIFIER_WIN), NothingFollows},
         {GetDlgItem(Hotkeys(), IDC_MODIFIER_ALT), NothingFollows},
+        {GetDlgItem(Hotkeys(), IDC_HOTKEY_EXPORT), RightFollows | LeftFollows},  // beside the modifier, moved right
+        {GetDlgItem(Hotkeys(), IDC_HOTKEY_IMPORT), RightFollows | LeftFollows},
     };
     const auto& entries = dialog.Layout()->Entries();
     for (const auto& e : expected) {
