@@ -1,5 +1,6 @@
 #pragma once
 // A platform that answers from a set of held keys and records every call in order.
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -19,7 +20,9 @@ public:
     bool recordQueries = false;
     bool refusePosts = false;  // the target refuses posted input
     std::size_t queueRoom = static_cast<std::size_t>(-1);  // posts the target's queue still takes
-    ForegroundFocus foreground{ForegroundFocus::Foreign, 42};
+    ForegroundFacts foreground{42, false, false, 42, false};  // another program's window 42 in front
+    std::set<WindowId> shellWindows;  // focus events for these are not recorded
+    std::vector<std::size_t> sendAnswers;  // how many keys each next SendInput takes; all when none left
     struct Process { ProcessKey key; std::u16string file; };
     std::map<WindowId, Process> processes{{42, {{7, 100}, u"notepad.exe"}}};
     int fileNameQueries = 0;
@@ -40,9 +43,23 @@ public:
     void injectKey(std::uint32_t vk, bool release) override {
         calls.push_back("inject " + std::to_string(vk) + (release ? " up" : " down"));
     }
-    void injectUnit(char16_t unit) override { calls.push_back("unit " + std::to_string(unit)); }
     void scheduleTyping() override { calls.push_back("schedule"); }
-    ForegroundFocus foregroundFocus() override { return foreground; }
+    ForegroundFacts foregroundFacts() override { return foreground; }
+    bool focusRecordable(WindowId w) override { return shellWindows.count(w) == 0; }
+    std::size_t sendKeys(const KeyStroke* keys, std::size_t count) override {
+        std::size_t taken = count;
+        if (!sendAnswers.empty()) {
+            taken = std::min(count, sendAnswers.front());
+            sendAnswers.erase(sendAnswers.begin());
+        }
+        calls.push_back("send " + std::to_string(taken) + "/" + std::to_string(count));
+        for (std::size_t i = 0; i < taken; ++i) {
+            const KeyStroke& k = keys[i];
+            calls.push_back((k.virtualKey ? "inject " + std::to_string(k.virtualKey) : "unit " + std::to_string(k.unit)) +
+                            (k.release ? " up" : " down"));
+        }
+        return taken;
+    }
     bool processOf(WindowId w, ProcessKey& key) override {
         const auto found = processes.find(w);
         if (found == processes.end()) return false;
@@ -83,10 +100,11 @@ struct QuietPlatform final : KeyPlatform {
         return true;
     }
     void injectKey(std::uint32_t, bool) override {}
-    void injectUnit(char16_t) override {}
     void scheduleTyping() override {}
     HookResult passOn(const KeyEvent&) override { return 0; }
-    ForegroundFocus foregroundFocus() override { return {ForegroundFocus::Foreign, 1}; }
+    ForegroundFacts foregroundFacts() override { return {1, false, false, 1, false}; }
+    bool focusRecordable(WindowId) override { return true; }
+    std::size_t sendKeys(const KeyStroke*, std::size_t count) override { return count; }
     bool processOf(WindowId, ProcessKey& key) override {
         key = {1, 1};
         return true;
