@@ -17,6 +17,7 @@ public:
     HookResult nextResult = 7;
     std::vector<std::string> calls;  // "inject 160 down", "pass 65", "post 42 U+0041"...
     std::u16string posted;
+    std::u16string injected;  // the keys pressed through sendKeys: units, '\r' for Enter, '<' for Left
     bool recordQueries = false;
     bool refusePosts = false;  // the target refuses posted input
     std::size_t queueRoom = static_cast<std::size_t>(-1);  // posts the target's queue still takes
@@ -53,10 +54,10 @@ public:
             sendAnswers.erase(sendAnswers.begin());
         }
         calls.push_back("send " + std::to_string(taken) + "/" + std::to_string(count));
-        for (std::size_t i = 0; i < taken; ++i) {
-            const KeyStroke& k = keys[i];
-            calls.push_back((k.virtualKey ? "inject " + std::to_string(k.virtualKey) : "unit " + std::to_string(k.unit)) +
-                            (k.release ? " up" : " down"));
+        for (const KeyStroke* k = keys; k != keys + taken; ++k) {
+            calls.push_back((k->virtualKey ? "inject " + std::to_string(k->virtualKey) : "unit " + std::to_string(k->unit)) +
+                            (k->release ? " up" : " down"));
+            if (!k->release) injected.push_back(k->virtualKey == kVkReturn ? u'\r' : k->virtualKey == kVkLeft ? u'<' : k->unit);
         }
         return taken;
     }
