@@ -87,6 +87,8 @@ ForegroundFacts WindowsKeyPlatform::foregroundFacts() {
 
 bool WindowsKeyPlatform::focusRecordable(WindowId window) {
     const HWND focus = reinterpret_cast<HWND>(window);
+    // Wine hands the hook this process's own focus events in spite of WINEVENT_SKIPOWNPROCESS;
+    // Vellory's own control recorded would take the text with Vellory's window in front.
     if (!::IsWindowVisible(focus) || OwnWindow(focus)) return false;
     const HWND top = ::GetAncestor(focus, GA_ROOT);
     return top != nullptr && top == ::GetForegroundWindow() && !IsShellWindow(top);
