@@ -63,12 +63,10 @@ HookResult PassMaskedRelease(const KeyEvent& event, std::uint32_t maskKey, KeyPl
     return result;
 }
 
-// Left Shift masks the Win release when nothing else is held, and Shift already held is chord
-// enough. With Ctrl or Alt down a Shift would make Ctrl+Shift or Alt+Shift, the usual
-// keyboard-layout switch, so an unassigned key masks instead.
+// An unassigned key masks the Win release: an injected Shift would turn Caps Lock off for those
+// who set Shift to do so, and reach the target as a Shift tap. Shift already held is chord enough.
 std::uint32_t WinMaskKey(KeyPlatform& platform) {
-    if (platform.isKeyDown(kVkControl) || platform.isKeyDown(kVkAlt)) return kVkMaskKey;
-    return platform.isKeyDown(kVkShift) ? kNoMask : std::uint32_t{kVkLeftShift};
+    return platform.isKeyDown(kVkShift) ? kNoMask : std::uint32_t{kVkMaskKey};
 }
 
 bool IsAltKey(std::uint8_t key) { return key == kVkLeftAlt || key == kVkRightAlt || key == kVkAlt; }
@@ -83,15 +81,25 @@ std::uint32_t OtherModifier(const EngineState& state) {
     return state.modifierMode != kModifierModeWin ? kVkLeftWin : kVkAlt;
 }
 
+struct Target {
+    WindowId window = 0;
+    bool inFront = false;
+};
+
 // The window the text goes to: the keyboard focus of the program in front. Vellory's own
-// windows are no target, so there it is the window last focused in another program. None
-// when the focus cannot be told: better nothing typed than typed into the wrong window.
-WindowId ChooseTarget(const EngineState& state, KeyPlatform& platform) {
-    const ForegroundFocus focus = platform.foregroundFocus();
-    if (focus.kind == ForegroundFocus::Foreign) return focus.window;
-    if (focus.kind == ForegroundFocus::Own && state.focusWindow != 0 && platform.windowExists(state.focusWindow))
-        return state.focusWindow;
-    return 0;
+// windows are no target: there posted characters go to the window last focused in another
+// program, while keystrokes would reach Vellory's own window, so they type nothing. A shell
+// window in front (the taskbar, the Start menu) is no target either. None when the focus
+// cannot be told: better nothing typed than typed into the wrong window.
+Target ChooseTarget(const EngineState& state, KeyPlatform& platform) {
+    const ForegroundFacts facts = platform.foregroundFacts();
+    if (facts.front == 0 || facts.frontShell) return {};
+    // A console's thread cannot be asked for its focus; its window in front takes the text.
+    const bool own = facts.focus != 0 ? facts.focusOwn : facts.frontOwn;
+    if (!own) return {facts.focus != 0 ? facts.focus : facts.front, true};
+    if (state.typeMode == kTypeByMessages && state.focusWindow != 0 && platform.windowExists(state.focusWindow))
+        return {state.focusWindow, false};
+    return {};
 }
 
 // Whether the target's program is one the user keeps Vellory out of. A program that cannot be
@@ -110,9 +118,9 @@ bool IsExcluded(WindowId target, EngineState& state, KeyPlatform& platform) {
     return excluded;
 }
 
-bool QueueText(EngineState& state, std::int32_t item, WindowId target, std::uint32_t offset) {
+bool QueueText(EngineState& state, std::int32_t item, Target target, std::uint32_t offset) {
     if (state.pendingCount == state.pending.size()) return false;
-    state.pending[state.pendingCount++] = PendingText{item, target, offset, state.typeMode, MainModifier(state)};
+    state.pending[state.pendingCount++] = PendingText{item, target.window, offset, state.typeMode, target.inFront};
     return true;
 }
 
@@ -134,9 +142,9 @@ bool TypeHotkey(std::uint8_t key, EngineState& state, const HotkeyTable& table, 
     if (text == nullptr || text[0] == 0) return false;
 
     // One thread runs both hooks, so the recorded focus cannot change during this call.
-    const WindowId target = ChooseTarget(state, platform);
-    if (target == 0 || IsExcluded(target, state, platform)) return false;
-    if (state.russianLayoutOnly && platform.layoutLanguageOf(target) != kRussianLanguage) return false;
+    const Target target = ChooseTarget(state, platform);
+    if (target.window == 0 || IsExcluded(target.window, state, platform)) return false;
+    if (state.russianLayoutOnly && platform.layoutLanguageOf(target.window) != kRussianLanguage) return false;
 
     // Most texts hold no brace at all, and the plain path must cost what it did.
     bool brace = false;
@@ -144,17 +152,16 @@ bool TypeHotkey(std::uint8_t key, EngineState& state, const HotkeyTable& table, 
     const bool deferred = brace && HasPlaceholders(text);
     if (deferred || state.typingBusy || state.typeMode == kTypeByKeystrokes) {
         if (!QueueText(state, found, target, 0)) return false;
-        if (deferred && HasCursorMark(text)) state.cursorTextQueued = true;
         // Placeholders are filled in at once; keystrokes wait for the modifier's release.
         if (deferred || state.typeMode != kTypeByKeystrokes) platform.scheduleTyping();
     } else {
         // A window that is gone or refuses posted input gets nothing: the user then sees the
         // plain key rather than a chord eaten for nothing.
         const char16_t* const start = text;
-        if (!platform.postChar(target, TakeTypedUnit(text))) return false;
+        if (!platform.postChar(target.window, TakeTypedUnit(text))) return false;
         while (*text != 0) {
             const char16_t* const at = text;
-            if (platform.postChar(target, TakeTypedUnit(text))) continue;
+            if (platform.postChar(target.window, TakeTypedUnit(text))) continue;
             // The target's queue is full: the engine's window posts the rest as it drains.
             QueueText(state, found, target, static_cast<std::uint32_t>(at - start));
             platform.scheduleTyping();
@@ -171,10 +178,7 @@ bool TypeHotkey(std::uint8_t key, EngineState& state, const HotkeyTable& table, 
 HookResult DecideKeyUp(std::uint8_t key, const KeyEvent& event, EngineState& state, KeyPlatform& platform) {
     if (key == kVkLeftWin && state.maskWinRelease) {
         state.maskWinRelease = false;
-        // A Shift that the target sees after a posted Left step would make the step select text.
-        const std::uint32_t mask = std::exchange(state.cursorTextQueued, false) ? std::uint32_t{kVkMaskKey}
-                                                                                : WinMaskKey(platform);
-        return PassMaskedRelease(event, mask, platform);
+        return PassMaskedRelease(event, WinMaskKey(platform), platform);
     }
     if (IsAltKey(key) && state.maskAltRelease) {
         state.maskAltRelease = false;
@@ -187,18 +191,54 @@ HookResult DecideKeyUp(std::uint8_t key, const KeyEvent& event, EngineState& sta
     return platform.passOn(event);
 }
 
+// The bit of a left or right modifier key in EngineState::heldModifiers, or 0. Keys injected
+// with the side-less codes count as the left ones.
+std::uint16_t ModifierBit(std::uint8_t key) {
+    switch (key) {
+        case kVkLeftShift: case kVkShift: return 1u << 0;
+        case kVkRightShift: return 1u << 1;
+        case kVkLeftControl: case kVkControl: return 1u << 2;
+        case kVkRightControl: return 1u << 3;
+        case kVkLeftAlt: case kVkAlt: return 1u << 4;
+        case kVkRightAlt: return 1u << 5;
+        case kVkLeftWin: return 1u << 6;
+        case kVkRightWin: return 1u << 7;
+        default: return 0;
+    }
+}
+
 }  // namespace
+
+bool ModifierHeld(const EngineState& state, std::uint32_t virtualKey) {
+    std::uint16_t bits = 0;
+    switch (virtualKey) {
+        case kVkShift: bits = ModifierBit(kVkLeftShift) | ModifierBit(kVkRightShift); break;
+        case kVkControl: bits = ModifierBit(kVkLeftControl) | ModifierBit(kVkRightControl); break;
+        case kVkAlt: bits = ModifierBit(kVkLeftAlt) | ModifierBit(kVkRightAlt); break;
+        default: bits = virtualKey < 256 ? ModifierBit(static_cast<std::uint8_t>(virtualKey)) : 0; break;
+    }
+    return (state.heldModifiers & bits) != 0;
+}
+
+void OnFocusEvent(EngineState& state, WindowId window, KeyPlatform& platform) {
+    // Reaching Vellory's window through the taskbar, the tray or Alt+Tab passes the focus
+    // through a shell window; recorded, it would swallow the next chord unseen.
+    if (window != 0 && platform.focusRecordable(window)) state.focusWindow = window;
+}
 
 HookResult keyboardHookProc(const KeyEvent& event, EngineState& state, const HotkeyTable& table,
                             KeyPlatform& platform) {
     if (event.virtualKey == nullptr) return platform.passOn(event);
     state.lastEventTime = event.time;
-    if (event.code < 0 || !state.engineActive || event.ownInput) return platform.passOn(event);
-
     const bool release = event.message == kMsgKeyUp || event.message == kMsgSysKeyUp;
-    if (!release && event.message != kMsgKeyDown && event.message != kMsgSysKeyDown) return platform.passOn(event);
-
+    const bool press = event.message == kMsgKeyDown || event.message == kMsgSysKeyDown;
     const auto key = static_cast<std::uint8_t>(*event.virtualKey & 0xFF);
+    // Followed while paused too, so that a resumed engine knows what is held.
+    const std::uint16_t bit = ModifierBit(key);
+    if (event.code >= 0 && bit != 0 && (press || release))
+        state.heldModifiers = static_cast<std::uint16_t>(release ? state.heldModifiers & ~bit : state.heldModifiers | bit);
+    if (event.code < 0 || !state.engineActive || event.ownInput || !(press || release)) return platform.passOn(event);
+
     if (release) {
         const HookResult result = DecideKeyUp(key, event, state, platform);
         if (state.pendingCount != 0 && IsMainModifierKey(key, state)) platform.scheduleTyping();
@@ -218,7 +258,6 @@ HookResult keyboardHookProc(const KeyEvent& event, EngineState& state, const Hot
 void ResetChordState(EngineState& state) {
     state.maskWinRelease = false;
     state.maskAltRelease = false;
-    state.cursorTextQueued = false;
     state.downFate.fill(DownFate::None);
     state.pendingCount = 0;
 }

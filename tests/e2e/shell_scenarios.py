@@ -117,6 +117,26 @@ def type_check(log, chord, text, since_lines=None):
     return mark
 
 
+def check_typed_behind_own_window(wine, log):
+    """The way to Vellory's window leads through the taskbar: a program's window of the shell's
+    class takes the focus (and raises the focus event), then Vellory's window comes to the front.
+    Win held, 1 pressed a moment later: the text goes to the control focused before, never to
+    the shell's window."""
+    helper = start_target(wine, "shell_tray_helper", "--class", "Shell_TrayWnd", "--at", "0", "300")
+    focus_edit(log, 2)
+    click(120, 128 + 260)
+    wait_for(lambda: helper.has("edit2 focus"), what="the shell window to take the focus")
+    time.sleep(0.3)
+    left, top, right, bottom = control_rect(wine, CAPTION, 1)  # "Скрыть"
+    click(right + 15, (top + bottom) // 2)  # beside it, on the window itself
+    wait_for(lambda: (state(wine) or (0, 0, 0, 0))[3] == 1, 10, "Vellory's window in front")
+    mark, helper_mark = len(log.lines()), len(helper.lines())
+    xdotool("keydown", "super", "sleep", "0.3", "key", "--delay", "60", "1", "keyup", "super")
+    wait_for(lambda: log.chars(2, mark) == "Привет!", 15, "Привет! behind Vellory's window")
+    time.sleep(0.3)
+    check(helper.lines()[helper_mark:] == [], f"the shell window got keys: {helper.lines()[helper_mark:]}")
+
+
 def scenario_first_run_types_and_exits(wine):
     fresh(wine)
     log = start_target(wine, "shell_first")
@@ -131,6 +151,7 @@ def scenario_first_run_types_and_exits(wine):
     type_check(log, "super+0", ":)")
     type_check(log, "super+shift+0", ":)))")
     type_check(log, "super+ctrl+3", "Пока!")
+    check_typed_behind_own_window(wine, log)
     # Exit asked and declined: nothing changes.
     click_control(wine, 2)
     wait_for(lambda: message_box_up(wine), 15, "the question Выйти?")
@@ -675,7 +696,10 @@ def scenario_own_chords_and_multiline_texts(wine):
 
 
 def scenario_typing_by_keystrokes(wine):
-    proc = restart_with(wine)
+    fresh(wine)
+    exit_vellory(wine, start_vellory(wine))
+    store_items(wine, [("1", "", "Привет!"), ("3", "c", "Раз\r\nДва")])
+    proc = start_vellory(wine)
     log = start_target(wine, "shell_keystrokes")
     open_settings(wine)
     left, top, _, _ = control_rect(wine, SETTINGS, 1002)
@@ -690,6 +714,18 @@ def scenario_typing_by_keystrokes(wine):
     wait_for(lambda: log.has("edit2 up 5B", mark), what="the Win release")
     lines = log.lines()[mark:]
     check(lines.index("edit2 up 5B") < lines.index("edit2 char 041F"), f"typed while Win was down: {lines}")
+    check_keys_paired(lines)
+    # Win let go first, Ctrl 300 ms later: nothing arrives while Ctrl is down, so the line
+    # break is a plain Enter, no Ctrl+Enter.
+    mark = len(log.lines())
+    xdotool("keydown", "super", "keydown", "ctrl", "key", "--delay", "60", "3", "keyup", "super", "sleep", "0.3",
+            "keyup", "ctrl")
+    wait_for(lambda: log.chars(2, mark) == "Раз\rДва", 15, "the two lines typed")
+    lines = log.lines()[mark:]
+    check(log.has("edit2 lines 2", mark), f"the two lines must arrive as two: {lines}")
+    typed = [i for i, l in enumerate(lines) if " char " in l or l.endswith(" 0D")]
+    check(lines.index("edit2 up 11") < typed[0] and "edit2 down 11" not in lines[typed[0]:],
+          f"Ctrl was down while the text arrived: {lines}")
     check_keys_paired(lines)
     exit_vellory(wine, proc)
     check(registry(wine)["Options\\Common"].get("TypeMode") == ("REG_SZ", "1"), "TypeMode 1 must be stored")
