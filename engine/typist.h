@@ -15,7 +15,7 @@
 class TextTypist {
 public:
     // How long a chord waits for the clipboard, and for a target that takes no posted input.
-    static constexpr std::uint32_t kClipboardWaitMs = 100;
+    static constexpr std::uint32_t kClipboardWaitMs = 1000;
     static constexpr std::uint32_t kGiveUpMs = 30000;
     // After the modifiers came up, the time the target gets to take their releases: posted
     // Left steps overtake input it has not read yet, and it would see Shift still down.

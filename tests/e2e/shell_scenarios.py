@@ -819,6 +819,12 @@ def scenario_texts_that_fill_themselves_in(wine):
     types("super+1", datetime.date.today().isoformat())
     check(wsend(wine, "clipboard", "-", "из буфера")[0] == 0, "the clipboard could not be set")
     types("super+2", "[из буфера]")
+    # A program that holds the clipboard open for half a second still lets the text through.
+    holder = subprocess.Popen([WINE, exe(wine, "wsend"), "holdclipboard", "-", "500"], env=wine.env,
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    check(holder.stdout.readline().strip() == b"open", "the clipboard could not be held")
+    types("super+2", "[из буфера]")
+    check(holder.wait(timeout=30) == 0, "the clipboard holder")
     types("super+4", "Привет!")
     for chord, opening, closing in (("super+3", "«", "»"), ("super+shift+3", "(", ")")):
         types(chord, opening + closing)
