@@ -8,6 +8,7 @@
 #include "shell/win32/tray.h"
 #include "store/catalogue.h"
 #include "store/win32/window_placement.h"
+#include "toolkit/product.h"
 #include "toolkit/win32/about_dialog.h"
 #include "toolkit/win32/handles.h"
 #include "toolkit/win32/owner_menu.h"
@@ -54,7 +55,7 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM param) {
 }  // namespace
 
 UINT QuitRequestMessage() {
-    static const UINT message = ::RegisterWindowMessageW(kQuitRequestName);
+    static const UINT message = ::RegisterWindowMessageW(W(kQuitRequestName));
     return message;
 }
 

@@ -10,8 +10,7 @@ class HotkeyApplication;
 // What another program broadcasts (HWND_BROADCAST) to make a running Vellory save everything
 // and end without asking, as an installer or an uninstaller expects. The flag
 // kQuitRequestErase in wParam also removes the settings and the Startup shortcut, so nothing
-// is written back after an uninstaller removed them.
-inline constexpr wchar_t kQuitRequestName[] = L"Brannock.Vellory.Quit";
+// is written back after an uninstaller removed them. Its name is kQuitRequestName.
 inline constexpr WPARAM kQuitRequestErase = 1;
 UINT QuitRequestMessage();
 
