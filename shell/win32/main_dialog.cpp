@@ -93,6 +93,13 @@ INT_PTR MainDialog::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
         case WM_WINDOWPOSCHANGED:
             OnWindowPosChanged();
             break;
+        case WM_TIMER:
+            // Neither icon nor window would be left to the user.
+            if (tray_.OnTimer(wparam)) {
+                ShowRestored(Window());
+                ::SetForegroundWindow(Window());
+            }
+            break;
         case WM_ENDSESSION:
             // The system ends the process once this returns.
             if (wparam) Leave();
