@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "engine/win32/foreground_watch.h"
 #include "resources/resource.h"
 #include "shell/win32/application.h"
 #include "settings_ui/win32/settings_dialog.h"
@@ -67,14 +68,19 @@ INT_PTR MainDialog::OnInitDialog() {
     ::SendMessageW(window, WM_SETICON, ICON_BIG,
                    reinterpret_cast<LPARAM>(LoadLargeIcon(IDI_APPLICATION_ICON).Release()));
     tray_.Attach(window, app_.TrayMessage(), app_.TrayIconId());
-    QuitRequestMessage();
+    // Run as administrator, the window would refuse what ordinary processes send it: the
+    // installer's quit request, and the tray's clicks from Explorer.
+    ::ChangeWindowMessageFilterEx(window, QuitRequestMessage(), MSGFLT_ALLOW, nullptr);
+    ::ChangeWindowMessageFilterEx(window, app_.TrayMessage(), MSGFLT_ALLOW, nullptr);
     SetPaused(app_.Paused().Get());
+    StartForegroundWatch(OnElevatedFront, this);
     RestoreWindowPlacement(window, app_.Store(), WideString(kSectionMainWindow), true);
     return 1;
 }
 
 void MainDialog::OnDestroy() {
     HWND window = Window();
+    StopForegroundWatch();
     SaveWindowPlacement(window, app_.Store(), WideString(kSectionMainWindow));
     // The window holds its icons until here; they are ours to destroy.
     UniqueIcon small(reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0)));
@@ -234,7 +240,21 @@ void MainDialog::RunSettings() {
 void MainDialog::SetPaused(bool paused) {
     app_.SetPaused(paused);
     tray_.SetPaused(paused, app_.TrayIconId());
-    ::ShowWindow(::GetDlgItem(Window(), IDC_MAIN_PAUSED), paused ? SW_SHOW : SW_HIDE);
+    ShowState();
+}
+
+void MainDialog::OnElevatedFront(void* self, bool elevated) {
+    auto* dialog = static_cast<MainDialog*>(self);
+    dialog->elevatedFront_ = elevated;
+    dialog->tray_.SetElevatedFront(elevated);
+    dialog->ShowState();
+}
+
+void MainDialog::ShowState() {
+    HWND line = ::GetDlgItem(Window(), IDC_MAIN_PAUSED);
+    const bool paused = app_.Paused().Get();
+    if (paused || elevatedFront_) ::SetWindowTextW(line, paused ? L"Приостановлено" : kElevatedFrontText);
+    ::ShowWindow(line, paused || elevatedFront_ ? SW_SHOW : SW_HIDE);
 }
 
 void MainDialog::RunAbout() {

@@ -40,6 +40,9 @@ private:
     void RunAbout();
     // Pauses or resumes, and shows which in the tray and the window.
     void SetPaused(bool paused);
+    static void OnElevatedFront(void* self, bool elevated);
+    // The line under the icon: the pause, else an elevated window in front, else nothing.
+    void ShowState();
 
     HotkeyApplication& app_;
     TrayIcon tray_;
@@ -48,6 +51,7 @@ private:
     bool exitAsked_ = false;
     bool leaving_ = false;
     bool erase_ = false;
+    bool elevatedFront_ = false;
     const DialogEntity* settings_ = nullptr;
     const DialogEntity* about_ = nullptr;
 };
