@@ -140,7 +140,9 @@ int wmain(int argc, wchar_t** argv) {
         return PostMessageW(HWND_BROADCAST, message, static_cast<WPARAM>(Number(argv[2])), 0) ? 0 : 1;
     }
     if (wcscmp(command, L"holdclipboard") == 0 && argc >= 4) {
-        if (!OpenClipboard(nullptr)) return 1;
+        // Opened for a window: Wine lets two openers without one share the clipboard.
+        HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        if (!owner || !OpenClipboard(owner)) return 1;
         std::printf("open\n");
         std::fflush(stdout);
         Sleep(static_cast<DWORD>(Number(argv[3])));
