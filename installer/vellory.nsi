@@ -197,11 +197,10 @@ Section "Vellory"
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
 
-  ; Without pages the box keeps its default, and nobody ticks "Запустить Vellory": bring back
-  ; what ran before.
-  ${If} ${Silent}
-    Call ApplyAutostart
-  ${EndIf}
+  ; The box's default holds until the finish page says otherwise, and without pages (or when
+  ; the page is closed unanswered) it stays.
+  Call ApplyAutostart
+  ; Without pages nobody ticks "Запустить Vellory": bring back what ran before.
   ${If} ${Silent}
   ${AndIf} $WasRunning == 1
     Call StartVellory
