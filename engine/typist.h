@@ -15,7 +15,7 @@
 class TextTypist {
 public:
     // How long a chord waits for the clipboard, and for a target that takes no posted input.
-    static constexpr std::uint32_t kClipboardWaitMs = 100;
+    static constexpr std::uint32_t kClipboardWaitMs = 1000;
     static constexpr std::uint32_t kGiveUpMs = 30000;
     // After the modifiers came up, the time a target behind Vellory's window gets before Left
     // steps are posted to it: posted keys overtake input it has not read yet.

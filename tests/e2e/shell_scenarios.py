@@ -584,9 +584,16 @@ def scenario_installer(wine):
                  "EstimatedSize", "InstallLocation", "DisplayIcon"):
         check(line in entry, f"uninstall entry without {line!r}: {entry}")
     check(not state(wine), "a silent install starts nothing that did not run")
+    check(shortcut(wine) is not None, "a fresh silent install ticks the autostart box")
 
+    # The user removed the shortcut: an update does not bring it back, nor does the first run.
+    os.remove(shortcut(wine))
+    check(wine.call(setup, "/S") == 0, "silent update")
+    reg = registry(wine)
+    check("Options\\Windows\\Main" in reg and not any(reg.values()), f"the setup stores no value: {reg}")
     old = wine.start(installed)
     wait_for(lambda: (state(wine) or (0, 0))[1] == 1, 30, "the installed Vellory")
+    check(shortcut(wine) is None, "the setup's choice holds at the first run")
     left, top, right, bottom = control_rect(wine, CAPTION, 0)
     wsend(wine, "place", CAPTION, 300, 200, right - left, bottom - top)  # a change only saved at exit
     moved = control_rect(wine, CAPTION, 0)
@@ -855,6 +862,12 @@ def scenario_texts_that_fill_themselves_in(wine):
     types("super+1", datetime.date.today().isoformat())
     check(wsend(wine, "clipboard", "-", "из буфера")[0] == 0, "the clipboard could not be set")
     types("super+2", "[из буфера]")
+    # A program that holds the clipboard open for half a second still lets the text through.
+    holder = subprocess.Popen([WINE, exe(wine, "wsend"), "holdclipboard", "-", "500"], env=wine.env,
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    check(holder.stdout.readline().strip() == b"open", "the clipboard could not be held")
+    types("super+2", "[из буфера]")
+    check(holder.wait(timeout=30) == 0, "the clipboard holder")
     types("super+4", "Привет!")
     for chord, opening, closing in (("super+3", "«", "»"), ("super+shift+3", "(", ")")):
         types(chord, opening + closing)

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "engine/win32/foreground_watch.h"
 #include "engine/win32/hooks.h"
 #include "engine/win32/key_platform.h"
 
@@ -109,6 +110,12 @@ TEST(Hooks, AFocusEventRaisedByAnotherProgramIsRecorded) {
     unsigned long long edit1 = 0, edit2 = 0;
     ASSERT_EQ(sscanf(text.c_str() + text.find("ready"), "ready %llu %llu", &edit1, &edit2), 2) << text;
     EXPECT_EQ(state.focusWindow, static_cast<WindowId>(edit2));
+    // Another ordinary program of the user is read, and is not above us: its keys reach the hook.
+    DWORD ours = 0, theirs = 0;
+    EXPECT_EQ(ReadIntegrity(GetCurrentProcess(), ours), IntegrityReading::Known);
+    EXPECT_EQ(ReadIntegrity(process.hProcess, theirs), IntegrityReading::Known);
+    EXPECT_EQ(theirs, ours);
+    EXPECT_FALSE(WindowRunsAbove(GetAncestor(reinterpret_cast<HWND>(edit2), GA_ROOT)));
     RemoveHooks(state);
     TerminateProcess(process.hProcess, 0);
     WaitForSingleObject(process.hProcess, 5000);
