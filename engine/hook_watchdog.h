@@ -7,6 +7,11 @@
 
 class HookWatchdog {
 public:
+    // Nothing promises that raw input and the hook stamp one key alike: a raw event newer than
+    // the hook's latest by no more than this is the same key. A dead hook is still found at
+    // the next key, whose time is later by far.
+    static constexpr std::int32_t kSkewMs = 100;
+
     // A raw key event stamped `time` arrived. True when a check is to be scheduled; while one
     // is pending, it covers the later events too. The hook sees an event before its raw input
     // is delivered, so a live hook has always seen the latest raw event.
@@ -20,7 +25,7 @@ public:
         if (!pending_) return false;
         pending_ = false;
         // Millisecond ticks wrap after 49.7 days; the signed difference survives that.
-        return static_cast<std::int32_t>(lastHookTime - rawTime_) < 0;
+        return static_cast<std::int32_t>(rawTime_ - lastHookTime) > kSkewMs;
     }
 
 private:

@@ -64,12 +64,10 @@ HookResult PassMaskedRelease(const KeyEvent& event, std::uint32_t maskKey, KeyPl
     return result;
 }
 
-// Left Shift masks the Win release when nothing else is held, and Shift already held is chord
-// enough. With Ctrl or Alt down a Shift would make Ctrl+Shift or Alt+Shift, the usual
-// keyboard-layout switch, so an unassigned key masks instead.
+// An unassigned key masks the Win release: an injected Shift would turn Caps Lock off for those
+// who set Shift to do so, and reach the target as a Shift tap. Shift already held is chord enough.
 std::uint32_t WinMaskKey(KeyPlatform& platform) {
-    if (platform.isKeyDown(kVkControl) || platform.isKeyDown(kVkAlt)) return kVkMaskKey;
-    return platform.isKeyDown(kVkShift) ? kNoMask : std::uint32_t{kVkLeftShift};
+    return platform.isKeyDown(kVkShift) ? kNoMask : std::uint32_t{kVkMaskKey};
 }
 
 bool IsAltKey(std::uint8_t key) { return key == kVkLeftAlt || key == kVkRightAlt || key == kVkAlt; }
@@ -84,15 +82,25 @@ std::uint32_t OtherModifier(const EngineState& state) {
     return state.modifierMode != kModifierModeWin ? kVkLeftWin : kVkAlt;
 }
 
+struct Target {
+    WindowId window = 0;
+    bool inFront = false;
+};
+
 // The window the text goes to: the keyboard focus of the program in front. Vellory's own
-// windows are no target, so there it is the window last focused in another program. None
-// when the focus cannot be told: better nothing typed than typed into the wrong window.
-WindowId ChooseTarget(const EngineState& state, KeyPlatform& platform) {
-    const ForegroundFocus focus = platform.foregroundFocus();
-    if (focus.kind == ForegroundFocus::Foreign) return focus.window;
-    if (focus.kind == ForegroundFocus::Own && state.focusWindow != 0 && platform.windowExists(state.focusWindow))
-        return state.focusWindow;
-    return 0;
+// windows are no target: there posted characters go to the window last focused in another
+// program (keystrokes and pastes would reach Vellory's own window, so the caller lets those
+// chords pass). A shell
+// window in front (the taskbar, the Start menu) is no target either. None when the focus
+// cannot be told: better nothing typed than typed into the wrong window.
+Target ChooseTarget(const EngineState& state, KeyPlatform& platform) {
+    const ForegroundFacts facts = platform.foregroundFacts();
+    if (facts.front == 0 || facts.frontShell) return {};
+    // A console's thread cannot be asked for its focus; its window in front takes the text.
+    const bool own = facts.focus != 0 ? facts.focusOwn : facts.frontOwn;
+    if (!own) return {facts.focus != 0 ? facts.focus : facts.front, true};
+    if (state.focusWindow != 0 && platform.windowExists(state.focusWindow)) return {state.focusWindow, false};
+    return {};
 }
 
 // The target's program, asked of the system at most once per chord, and only when a list of
@@ -130,10 +138,10 @@ private:
     char16_t name_[kMaxFileName];
 };
 
-bool QueueText(EngineState& state, std::int32_t item, WindowId target, std::uint32_t offset, std::int32_t way,
+bool QueueText(EngineState& state, std::int32_t item, Target target, std::uint32_t offset, std::int32_t way,
                std::uint32_t longerThan = 0) {
     if (state.pendingCount == state.pending.size()) return false;
-    state.pending[state.pendingCount++] = PendingText{item, target, offset, way, MainModifier(state), longerThan};
+    state.pending[state.pendingCount++] = PendingText{item, target.window, offset, way, target.inFront, longerThan};
     return true;
 }
 
@@ -163,12 +171,12 @@ bool TypeHotkey(std::uint8_t key, EngineState& state, const HotkeyTable& table, 
     if (text == nullptr || text[0] == 0) return false;
 
     // One thread runs both hooks, so the recorded focus cannot change during this call.
-    const WindowId target = ChooseTarget(state, platform);
-    TargetProgram program(target);
+    const Target target = ChooseTarget(state, platform);
+    TargetProgram program(target.window);
     // A program that cannot be asked counts as excluded while there is a list: the list may be
     // there to keep it out.
-    if (target == 0 || program.In(state.exclusions, platform, true)) return false;
-    if (state.russianLayoutOnly && platform.layoutLanguageOf(target) != kRussianLanguage) return false;
+    if (target.window == 0 || program.In(state.exclusions, platform, true)) return false;
+    if (state.russianLayoutOnly && platform.layoutLanguageOf(target.window) != kRussianLanguage) return false;
 
     // Most texts hold no brace at all, and the plain path must cost what it did.
     bool brace = false;
@@ -180,23 +188,26 @@ bool TypeHotkey(std::uint8_t key, EngineState& state, const HotkeyTable& table, 
     rules.clipboardProgram = !rules.keystrokeProgram && program.In(state.clipboardPrograms, platform, false);
     rules.pasteLongerThan = state.pasteLongerThan;
     rules.generalWay = state.typeMode;
-    // A text with placeholders is measured once they are filled in, by the engine's window.
-    const bool lengthLater = deferred && LengthDecides(rules) && state.pasteLongerThan != 0;
+    // A text with placeholders is measured once they are filled in, by the engine's window;
+    // pasted, it would land in Vellory's own window in front, so there it is posted whatever its length.
+    const bool lengthLater = deferred && target.inFront && LengthDecides(rules) && state.pasteLongerThan != 0;
     const std::int32_t way =
         ChooseWay(rules, deferred ? 0 : LengthUpTo(text, std::size_t{state.pasteLongerThan} + 1));
+    // Keystrokes and a paste reach whatever is in front: with Vellory's own window there, only
+    // posted characters reach the window behind it.
+    if (!target.inFront && way != kTypeByMessages) return false;
     if (deferred || state.typingBusy || way != kTypeByMessages) {
         if (!QueueText(state, found, target, 0, way, lengthLater ? state.pasteLongerThan : 0)) return false;
-        if (deferred && HasCursorMark(text)) state.cursorTextQueued = true;
         // Placeholders are filled in at once; keystrokes and pastes wait for the modifier's release.
         if (deferred || way == kTypeByMessages) platform.scheduleTyping();
     } else {
         // A window that is gone or refuses posted input gets nothing: the user then sees the
         // plain key rather than a chord eaten for nothing.
         const char16_t* const start = text;
-        if (!platform.postChar(target, TakeTypedUnit(text))) return false;
+        if (!platform.postChar(target.window, TakeTypedUnit(text))) return false;
         while (*text != 0) {
             const char16_t* const at = text;
-            if (platform.postChar(target, TakeTypedUnit(text))) continue;
+            if (platform.postChar(target.window, TakeTypedUnit(text))) continue;
             // The target's queue is full: the engine's window posts the rest as it drains.
             QueueText(state, found, target, static_cast<std::uint32_t>(at - start), kTypeByMessages);
             platform.scheduleTyping();
@@ -213,10 +224,7 @@ bool TypeHotkey(std::uint8_t key, EngineState& state, const HotkeyTable& table, 
 HookResult DecideKeyUp(std::uint8_t key, const KeyEvent& event, EngineState& state, KeyPlatform& platform) {
     if (key == kVkLeftWin && state.maskWinRelease) {
         state.maskWinRelease = false;
-        // A Shift that the target sees after a posted Left step would make the step select text.
-        const std::uint32_t mask = std::exchange(state.cursorTextQueued, false) ? std::uint32_t{kVkMaskKey}
-                                                                                : WinMaskKey(platform);
-        return PassMaskedRelease(event, mask, platform);
+        return PassMaskedRelease(event, WinMaskKey(platform), platform);
     }
     if (IsAltKey(key) && state.maskAltRelease) {
         state.maskAltRelease = false;
@@ -229,18 +237,54 @@ HookResult DecideKeyUp(std::uint8_t key, const KeyEvent& event, EngineState& sta
     return platform.passOn(event);
 }
 
+// The bit of a left or right modifier key in EngineState::heldModifiers, or 0. Keys injected
+// with the side-less codes count as the left ones.
+std::uint16_t ModifierBit(std::uint8_t key) {
+    switch (key) {
+        case kVkLeftShift: case kVkShift: return 1u << 0;
+        case kVkRightShift: return 1u << 1;
+        case kVkLeftControl: case kVkControl: return 1u << 2;
+        case kVkRightControl: return 1u << 3;
+        case kVkLeftAlt: case kVkAlt: return 1u << 4;
+        case kVkRightAlt: return 1u << 5;
+        case kVkLeftWin: return 1u << 6;
+        case kVkRightWin: return 1u << 7;
+        default: return 0;
+    }
+}
+
 }  // namespace
+
+bool ModifierHeld(const EngineState& state, std::uint32_t virtualKey) {
+    std::uint16_t bits = 0;
+    switch (virtualKey) {
+        case kVkShift: bits = ModifierBit(kVkLeftShift) | ModifierBit(kVkRightShift); break;
+        case kVkControl: bits = ModifierBit(kVkLeftControl) | ModifierBit(kVkRightControl); break;
+        case kVkAlt: bits = ModifierBit(kVkLeftAlt) | ModifierBit(kVkRightAlt); break;
+        default: bits = virtualKey < 256 ? ModifierBit(static_cast<std::uint8_t>(virtualKey)) : 0; break;
+    }
+    return (state.heldModifiers & bits) != 0;
+}
+
+void OnFocusEvent(EngineState& state, WindowId window, KeyPlatform& platform) {
+    // Reaching Vellory's window through the taskbar, the tray or Alt+Tab passes the focus
+    // through a shell window; recorded, it would swallow the next chord unseen.
+    if (window != 0 && platform.focusRecordable(window)) state.focusWindow = window;
+}
 
 HookResult keyboardHookProc(const KeyEvent& event, EngineState& state, const HotkeyTable& table,
                             KeyPlatform& platform) {
     if (event.virtualKey == nullptr) return platform.passOn(event);
     state.lastEventTime = event.time;
-    if (event.code < 0 || !state.engineActive || event.ownInput) return platform.passOn(event);
-
     const bool release = event.message == kMsgKeyUp || event.message == kMsgSysKeyUp;
-    if (!release && event.message != kMsgKeyDown && event.message != kMsgSysKeyDown) return platform.passOn(event);
-
+    const bool press = event.message == kMsgKeyDown || event.message == kMsgSysKeyDown;
     const auto key = static_cast<std::uint8_t>(*event.virtualKey & 0xFF);
+    // Followed while paused too, so that a resumed engine knows what is held.
+    const std::uint16_t bit = ModifierBit(key);
+    if (event.code >= 0 && bit != 0 && (press || release))
+        state.heldModifiers = static_cast<std::uint16_t>(release ? state.heldModifiers & ~bit : state.heldModifiers | bit);
+    if (event.code < 0 || !state.engineActive || event.ownInput || !(press || release)) return platform.passOn(event);
+
     if (release) {
         const HookResult result = DecideKeyUp(key, event, state, platform);
         if (state.pendingCount != 0 && IsMainModifierKey(key, state)) platform.scheduleTyping();
@@ -260,7 +304,6 @@ HookResult keyboardHookProc(const KeyEvent& event, EngineState& state, const Hot
 void ResetChordState(EngineState& state) {
     state.maskWinRelease = false;
     state.maskAltRelease = false;
-    state.cursorTextQueued = false;
     state.downFate.fill(DownFate::None);
     state.pendingCount = 0;
 }

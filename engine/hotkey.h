@@ -26,7 +26,11 @@ enum : std::uint32_t {
     kVkReturn = 13,
     kVkLeft = 37,
     kVkLeftWin = 91,
+    kVkRightWin = 92,
     kVkLeftShift = 160,
+    kVkRightShift = 161,
+    kVkLeftControl = 162,
+    kVkRightControl = 163,
     kVkLeftAlt = 164,  // a low-level hook sees Alt as its left or right key, never as 18
     kVkRightAlt = 165,
     kVkMaskKey = 0xE8,  // unassigned: pressing it changes nothing but breaks a lone modifier press
@@ -118,7 +122,9 @@ struct PendingText {
     WindowId target = 0;
     std::uint32_t offset = 0;  // units of the stored text already typed
     std::int32_t typeMode = kTypeByMessages;
-    std::uint32_t mainModifier = kVkLeftWin;
+    // The target is the focus of the window in front, so keys injected after the modifiers'
+    // releases reach it; otherwise it is the window recorded behind Vellory's own.
+    bool inFront = true;
     // Non-zero while only the long-text rule and the general way decide: a text with
     // placeholders longer than this once filled in is pasted instead of going as typeMode.
     std::uint32_t longerThan = 0;
@@ -136,6 +142,10 @@ struct EngineState {
     void* focusHook = nullptr;
     void* engineWindow = nullptr;  // receives the request to type pending keystrokes
     std::uint32_t lastEventTime = 0;  // of the latest event the hook saw: its sign of life
+    // The modifiers down as the hook saw them go (one bit per left or right key, see
+    // ModifierHeld): asking the key state on Vellory's own thread answers what that thread
+    // has read from its queue, which is wrong while its own window has the keyboard.
+    std::uint16_t heldModifiers = 0;
     std::array<DownFate, 256> downFate{};
     // Keystrokes typed while Win or Alt is down would arrive as shell chords or Alt+keys, so
     // the chords of keystroke typing wait here for the main modifier's release; so do texts
@@ -145,8 +155,6 @@ struct EngineState {
     // Set while the engine's window still has text to type: a new chord then queues behind it,
     // so texts arrive in the order of their chords.
     bool typingBusy = false;
-    // A queued text steps the cursor back with Left, so the Win release is masked without Shift.
-    bool cursorTextQueued = false;
     ProgramExclusions exclusions;  // a copy of "ExcludePrograms", parsed
     // Copies of "KeystrokePrograms" and "ClipboardPrograms", the programs that get a way of their own.
     ProgramExclusions keystrokePrograms;
@@ -162,6 +170,10 @@ struct EngineContext {
     const HotkeyTable* table = nullptr;
 };
 
+// Whether the hook saw this modifier (16 Shift, 17 Ctrl, 18 Alt: either key; 91, 92 the Win
+// keys) go down and not come up again.
+bool ModifierHeld(const EngineState& state, std::uint32_t virtualKey);
+
 // Forgets every chord under way (release masks, keystrokes waiting for the modifier, what
 // became of each key-down), so nothing of it fires later: after the hook was lost, or a pause.
 void ResetChordState(EngineState& state);
@@ -176,12 +188,23 @@ struct KeyEvent {
     std::intptr_t passOnData = 0;  // opaque to the engine, used by passOn
 };
 
-// Where the keyboard focus is: in another program's window, in one of Vellory's own, or
-// unknown (no foreground window, or its thread cannot be asked, as on another desktop).
-struct ForegroundFocus {
-    enum Kind : std::uint8_t { Unknown, Own, Foreign };
-    Kind kind = Unknown;
-    WindowId window = 0;  // the focus of the foreground window's thread, or that window itself
+// What the platform tells of the window in front; ChooseTarget makes the target of it.
+struct ForegroundFacts {
+    WindowId front = 0;  // the foreground window; 0 when there is none (another desktop)
+    bool frontOwn = false;
+    bool frontShell = false;  // the taskbar, the desktop, the Start menu, a task switcher...
+    // The keyboard focus of the foreground thread; 0 when it has none or cannot be asked, as
+    // a console's window, whose reported thread has no input queue.
+    WindowId focus = 0;
+    bool focusOwn = false;
+};
+
+// One key event for SendInput: a virtual key, or with virtualKey 0 a UTF-16 unit as typed.
+struct KeyStroke {
+    std::uint16_t virtualKey = 0;
+    char16_t unit = 0;
+    bool release = false;
+    bool operator==(const KeyStroke&) const = default;
 };
 
 // Longest program file name a lookup takes; a longer one cannot exist on Windows.
@@ -195,13 +218,14 @@ public:
     // False when the unit could not be queued (the window is gone or refuses posted input).
     virtual bool postChar(WindowId window, char16_t unit) = 0;
     virtual void injectKey(std::uint32_t virtualKey, bool release) = 0;
-    // A press and release of one UTF-16 unit, as a keyboard would type it.
-    virtual void injectUnit(char16_t unit) = 0;
     // Asks the engine's window to take the pending texts once the hook has returned.
     virtual void scheduleTyping() = 0;
     virtual HookResult passOn(const KeyEvent& event) = 0;
     // Asked only once a key has matched an item.
-    virtual ForegroundFocus foregroundFocus() = 0;
+    virtual ForegroundFacts foregroundFacts() = 0;
+    // Whether a focus event's window is one the user types into: visible, in a program other
+    // than Vellory whose top-level window is in front, and no window of the shell.
+    virtual bool focusRecordable(WindowId window) = 0;
     virtual bool processOf(WindowId window, ProcessKey& process) = 0;
     // The file name of the process's program, ended by a NUL; false when it cannot be asked.
     virtual bool processFileName(const ProcessKey& process, char16_t (&name)[kMaxFileName]) = 0;
@@ -209,6 +233,9 @@ public:
     // (false when the target's queue refuses it), and whether a key is physically held now.
     virtual bool postKey(WindowId window, std::uint32_t virtualKey, bool release) = 0;
     virtual bool isKeyHeld(std::uint32_t virtualKey) = 0;
+    // Injects the keys as one unbroken run and answers how many the system took: fewer than
+    // given when input was cut off, none when input is blocked (a locked desktop).
+    virtual std::size_t sendKeys(const KeyStroke* keys, std::size_t count) = 0;
     // The paste keys for the target's program, at once: left Ctrl and V, or Shift and Insert
     // for the terminals that take no Ctrl+V. Used by the engine's window only.
     virtual void injectPaste(WindowId target) = 0;
@@ -216,6 +243,10 @@ public:
 protected:
     ~KeyPlatform() = default;
 };
+
+// The focus event's window becomes the target of chords pressed while Vellory's own window is
+// in front, if it is one the user types into.
+void OnFocusEvent(EngineState& state, WindowId window, KeyPlatform& platform);
 
 // Returns the hook result: the pass-on result, or 1 when the event is swallowed.
 HookResult keyboardHookProc(const KeyEvent& event, EngineState& state, const HotkeyTable& table,

@@ -52,6 +52,7 @@ TextTypist::Job TextTypist::MakeJob(const Entry& entry, PlaceholderSource& sourc
     Job job;
     job.typeMode = entry.chord.typeMode;
     job.target = entry.chord.target;
+    job.inFront = entry.chord.inFront;
     job.lastProgress = now;
     bool cursor = false;
     // The rest of a text whose start was typed already holds no placeholder to fill in.
@@ -64,47 +65,60 @@ TextTypist::Job TextTypist::MakeJob(const Entry& entry, PlaceholderSource& sourc
         job.text = entry.text;
     }
     if (entry.chord.longerThan != 0 && job.text.size() > entry.chord.longerThan) job.typeMode = kTypeByClipboard;
-    // Keystrokes typed while the main modifier is down would make chords of their own, and
-    // Left steps with Shift or Ctrl held would select text or jump a word.
-    if (cursor || job.typeMode != kTypeByMessages) job.waitFor[job.waitCount++] = entry.chord.mainModifier;
-    if (cursor) {
-        job.settle = true;
-        job.waitFor[job.waitCount++] = kVkShift;
-        job.waitFor[job.waitCount++] = kVkControl;
-    }
+    job.waitModifiers = cursor || job.typeMode != kTypeByMessages;
+    // Injected steps queue behind the releases; only posted ones could overtake them.
+    job.settle = cursor && !job.inFront;
     return job;
 }
 
-bool TextTypist::TypeSome(Job& job, KeyPlatform& platform) {
-    const char16_t* const base = job.text.c_str();
-    // After a paste only the Left steps are left, and they go as keystrokes too.
-    const bool keystrokes = job.typeMode != kTypeByMessages;
+void TextTypist::FillBatch(Job& job) {
+    job.batchSize = job.batchSent = 0;
+    auto add = [&job](std::uint16_t key, char16_t unit) {
+        job.batch[job.batchSize++] = KeyStroke{key, unit, false};
+        job.batch[job.batchSize++] = KeyStroke{key, unit, true};
+    };
     std::size_t budget = kBatchUnits;
-    while (job.next < job.text.size()) {
-        if (keystrokes && budget-- == 0) return false;
-        const char16_t* p = base + job.next;
-        const char16_t unit = TakeTypedUnit(p);
-        if (!keystrokes) {
-            if (!platform.postChar(job.target, unit)) return false;
-        } else if (unit == u'\r') {
+    if (job.typeMode == kTypeByKeystrokes) {
+        const char16_t* const base = job.text.c_str();
+        for (; budget != 0 && job.next < job.text.size(); --budget) {
+            const char16_t* p = base + job.next;
+            const char16_t unit = TakeTypedUnit(p);
             // A line break is the Enter key, so a chat box that sends on Enter does so.
-            platform.injectKey(kVkReturn, false);
-            platform.injectKey(kVkReturn, true);
-        } else {
-            platform.injectUnit(unit);
-        }
-        job.next = static_cast<std::size_t>(p - base);
-    }
-    for (; job.leftSent < 2 * job.leftPresses; ++job.leftSent) {
-        const bool release = job.leftSent % 2 == 1;
-        if (!keystrokes) {
-            if (!platform.postKey(job.target, kVkLeft, release)) return false;
-        } else {
-            if (!release && budget-- == 0) return false;
-            platform.injectKey(kVkLeft, release);
+            if (unit == u'\r')
+                add(kVkReturn, 0);
+            else
+                add(0, unit);
+            job.next = static_cast<std::size_t>(p - base);
         }
     }
-    return true;
+    if (job.next < job.text.size() || !job.inFront) return;
+    for (; budget != 0 && job.leftQueued < job.leftPresses; --budget, ++job.leftQueued) add(kVkLeft, 0);
+}
+
+TextTypist::Outcome TextTypist::TypeSome(Job& job, KeyPlatform& platform) {
+    if (job.typeMode != kTypeByKeystrokes) {
+        const char16_t* const base = job.text.c_str();
+        while (job.next < job.text.size()) {
+            const char16_t* p = base + job.next;
+            if (!platform.postChar(job.target, TakeTypedUnit(p))) return Outcome::Later;
+            job.next = static_cast<std::size_t>(p - base);
+            ++job.progress;
+        }
+        // Behind Vellory's own window the steps are posted: injected ones would reach Vellory.
+        for (; !job.inFront && job.leftPosted < 2 * job.leftPresses; ++job.leftPosted, ++job.progress)
+            if (!platform.postKey(job.target, kVkLeft, job.leftPosted % 2 == 1)) return Outcome::Later;
+    }
+    if (job.batchSent == job.batchSize) FillBatch(job);
+    if (job.batchSent == job.batchSize) return Outcome::Done;
+    const std::size_t sent = platform.sendKeys(job.batch + job.batchSent, job.batchSize - job.batchSent);
+    // Nothing taken: input is blocked (a locked desktop), and the keys would land later in
+    // whatever is in front then.
+    if (sent == 0) return Outcome::Blocked;
+    job.batchSent += sent;
+    job.progress += sent;
+    const bool more = job.batchSent < job.batchSize || job.next < job.text.size() ||
+                      (job.inFront && job.leftQueued < job.leftPresses);
+    return more ? Outcome::Later : Outcome::Done;
 }
 
 // The clipboard way: the text goes onto the clipboard on the clipboard's own thread, then the
@@ -159,10 +173,10 @@ TextTypist::Next TextTypist::Step(KeyPlatform& platform, PlaceholderSource& sour
     }
     while (!jobs_.empty()) {
         Job& job = jobs_.front();
-        bool done = false;
+        Outcome outcome = Outcome::Later;
         if (!job.started) {
             bool held = false;
-            for (std::size_t i = 0; i < job.waitCount; ++i) held = held || platform.isKeyHeld(job.waitFor[i]);
+            for (std::uint32_t key : kModifiers) held = held || (job.waitModifiers && platform.isKeyHeld(key));
             if (!held && !job.released) job.releasedAt = now;
             job.released = !held;
             job.started = job.released && (!job.settle || now - job.releasedAt >= kSettleMs);
@@ -172,12 +186,12 @@ TextTypist::Next TextTypist::Step(KeyPlatform& platform, PlaceholderSource& sour
             break;
         }
         if (job.started) {
-            const std::size_t before = job.next + job.leftSent;
-            done = TypeSome(job, platform);
-            if (job.next + job.leftSent != before) job.lastProgress = now;
+            const std::size_t before = job.progress;
+            outcome = TypeSome(job, platform);
+            if (job.progress != before) job.lastProgress = now;
         }
         // A target that never drains, or a modifier never let go: the rest is dropped.
-        if (!done && now - job.lastProgress <= kGiveUpMs) {
+        if (outcome == Outcome::Later && now - job.lastProgress <= kGiveUpMs) {
             next.tick = true;
             break;
         }

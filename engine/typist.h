@@ -15,15 +15,19 @@
 class TextTypist {
 public:
     // How long a chord waits for the clipboard, and for a target that takes no posted input.
-    static constexpr std::uint32_t kClipboardWaitMs = 100;
+    static constexpr std::uint32_t kClipboardWaitMs = 1000;
     static constexpr std::uint32_t kGiveUpMs = 30000;
-    // After the modifiers came up, the time the target gets to take their releases: posted
-    // Left steps overtake input it has not read yet, and it would see Shift still down.
+    // After the modifiers came up, the time a target behind Vellory's window gets before Left
+    // steps are posted to it: posted keys overtake input it has not read yet.
     static constexpr std::uint32_t kSettleMs = 50;
-    // Keystrokes injected at one tick.
+    // Keystrokes injected at one tick, in one call: the user's own keys cannot land inside.
     static constexpr std::size_t kBatchUnits = 64;
     // How long a paste waits for the clipboard's thread to say whether it had the clipboard.
     static constexpr std::uint32_t kPlaceWaitMs = 2000;
+    static constexpr std::size_t kBatchKeys = 2 * kBatchUnits;  // at most what WindowsKeyPlatform::sendKeys takes
+    // The modifiers that must all be up before keystrokes or a cursor's Left steps go out:
+    // any one of them would turn the keys into shortcuts, an Enter into Ctrl+Enter.
+    static constexpr std::uint32_t kModifiers[] = {kVkShift, kVkControl, kVkAlt, kVkLeftWin, kVkRightWin};
 
     // Takes the chords the hook queued, with a copy of each text, so that an edit in the
     // settings cannot change a text on its way.
@@ -55,12 +59,16 @@ private:
     struct Job {
         std::int32_t typeMode = kTypeByMessages;
         WindowId target = 0;
+        bool inFront = true;
         std::u16string text;
-        std::size_t next = 0;           // the next unit to type
+        std::size_t next = 0;           // the next unit to post or to put in a batch
         std::size_t leftPresses = 0;
-        std::size_t leftSent = 0;       // presses and releases sent so far
-        std::uint32_t waitFor[3] = {};  // keys that must all be up before the job starts
-        std::size_t waitCount = 0;
+        std::size_t leftQueued = 0;     // Left steps put in a batch
+        std::size_t leftPosted = 0;     // presses and releases posted so far
+        KeyStroke batch[kBatchKeys];    // injected as one run; a cut-off rest goes at the next tick
+        std::size_t batchSize = 0;
+        std::size_t batchSent = 0;
+        bool waitModifiers = false;
         enum class Paste : std::uint8_t { None, Asked, Placed, Refused };
         Paste paste = Paste::None;
         std::uint32_t askedAt = 0;
@@ -69,11 +77,15 @@ private:
         bool released = false;
         std::uint32_t releasedAt = 0;
         std::uint32_t lastProgress = 0;
+        std::size_t progress = 0;       // grows with every key posted or injected
     };
+    enum class Outcome { Done, Later, Blocked };
 
     Job MakeJob(const Entry& entry, PlaceholderSource& source, std::uint32_t now);
-    // True when the job is done; false while it waits for the target or the next tick.
-    bool TypeSome(Job& job, KeyPlatform& platform);
+    // Types what the job may type at this tick.
+    Outcome TypeSome(Job& job, KeyPlatform& platform);
+    void FillBatch(Job& job);
+    // False while the clipboard's answer is still to come.
     bool Paste(Job& job, KeyPlatform& platform, Next& next, std::uint32_t now);
 
     std::vector<Entry> waiting_;

@@ -1,7 +1,9 @@
 ; Vellory's installer and uninstaller, for one user and without administrator rights.
 ; Built by installer/CMakeLists.txt, which defines VERSION (x.y.z), VERSION4 (x.y.z.w),
-; PROGRAM (the built Vellory.exe), ICON and OUTFILE.
-;   setup.exe [/S] [/D=<folder>]        /S: silent, starts Vellory only when one was running
+; PROGRAM (the built Vellory.exe), ICON, OUTFILE, and the names the program finds itself by,
+; INSTANCE_MUTEX and QUIT_MESSAGE (read from toolkit/product.h).
+;   setup.exe [/S] [/D=<folder>]        /S: silent, starts Vellory only when one was running;
+;                                       keeps the Startup shortcut as the finish page's box would
 ;   uninstall.exe [/S] [/PURGE]         /PURGE: also the settings (silent keeps them)
 Unicode true
 ManifestDPIAware true
@@ -14,9 +16,7 @@ SetCompressor /SOLID lzma
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Vellory"
 !define SETTINGS_KEY "Software\Brannock\Vellory"
-; Both named as the program names them (docs/ARCHITECTURE.md, "The way out").
-!define INSTANCE_MUTEX "Local\Brannock.Vellory.Instance"
-!define QUIT_MESSAGE "Brannock.Vellory.Quit"
+!define MAIN_WINDOW_KEY "${SETTINGS_KEY}\Options\Windows\Main"
 
 Name "Vellory"
 OutFile "${OUTFILE}"
@@ -28,6 +28,8 @@ ShowUninstDetails nevershow
 
 Var WasRunning
 Var Purge
+; 1 when the Startup shortcut is wanted: the finish page's box, or what it would show.
+Var Autostart
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -37,7 +39,9 @@ Var Purge
 ; The finish page's second box, which MUI names after a readme.
 !define MUI_FINISHPAGE_SHOWREADME
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "Запускать при старте Windows"
-!define MUI_FINISHPAGE_SHOWREADME_FUNCTION MakeStartupShortcut
+!define MUI_FINISHPAGE_SHOWREADME_FUNCTION StartupShortcutChosen
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW ShowStartupChoice
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE ApplyStartupChoice
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -54,6 +58,23 @@ VIAddVersionKey /LANG=${LANG_RUSSIAN} "FileVersion" "${VERSION4}"
 VIAddVersionKey /LANG=${LANG_RUSSIAN} "ProductVersion" "${VERSION4}"
 VIAddVersionKey /LANG=${LANG_RUSSIAN} "LegalCopyright" "© 2026 Brannock"
 
+; Sets $1 to 1 while a Vellory runs: its single-instance mutex exists. A copy run as
+; administrator owns one that this process may not open; access denied means it is there.
+!macro VELLORY_RUNNING
+  Push $3
+  System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${INSTANCE_MUTEX}") p .r1 ?e'
+  Pop $3
+  ${If} $1 P<> 0
+    System::Call 'kernel32::CloseHandle(p r1)'
+    StrCpy $1 1
+  ${ElseIf} $3 = 5
+    StrCpy $1 1
+  ${Else}
+    StrCpy $1 0
+  ${EndIf}
+  Pop $3
+!macroend
+
 ; Asks a running Vellory to save everything and end (flags 1: and erase its settings), and
 ; waits until its single-instance mutex is gone, at most about 10 s. $WasRunning tells whether
 ; one ran; a copy that does not end aborts the run before anything is touched.
@@ -63,20 +84,18 @@ Function ${un}QuitVellory
   Push $1
   Push $2
   StrCpy $WasRunning 0
-  System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${INSTANCE_MUTEX}") p .r1'
-  ${If} $1 P<> 0
-    System::Call 'kernel32::CloseHandle(p r1)'
+  !insertmacro VELLORY_RUNNING
+  ${If} $1 = 1
     StrCpy $WasRunning 1
     System::Call 'user32::RegisterWindowMessageW(w "${QUIT_MESSAGE}") i .r2'
     System::Call 'user32::PostMessageW(p 0xFFFF, i r2, p r0, p 0)'
     StrCpy $2 0
     ${Do}
       Sleep 100
-      System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${INSTANCE_MUTEX}") p .r1'
-      ${If} $1 P= 0
+      !insertmacro VELLORY_RUNNING
+      ${If} $1 = 0
         ${Break}
       ${EndIf}
-      System::Call 'kernel32::CloseHandle(p r1)'
       IntOp $2 $2 + 1
       ${If} $2 >= 100
         MessageBox MB_OK|MB_ICONSTOP "Vellory не завершился за 10 секунд. Закройте его («Выход» в меню значка в трее) и запустите программу ещё раз." /SD IDOK
@@ -106,8 +125,56 @@ Function StartVellory
   Exec '"$INSTDIR\Vellory.exe"'
 FunctionEnd
 
-Function MakeStartupShortcut
-  !insertmacro STARTUP_SHORTCUT
+; The box is ticked on a fresh install; on an update only if the shortcut is there, so an
+; update never brings back a shortcut the user removed.
+Function .onInit
+  StrCpy $Autostart 1
+  ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ClearErrors
+  EnumRegKey $1 HKCU "${MAIN_WINDOW_KEY}" 0
+  ${IfNot} ${Errors}
+  ${OrIf} $0 != ""
+    ${IfNot} ${FileExists} "$SMSTARTUP\Vellory.lnk"
+      StrCpy $Autostart 0
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; The setup's choice is final. Vellory's first run (no "Options\Windows\Main" key yet) would
+; create the shortcut: the empty key tells it the choice is made. No value is written.
+Function ApplyAutostart
+  System::Call 'advapi32::RegCreateKeyExW(p -2147483647, w "${MAIN_WINDOW_KEY}", i 0, p 0, i 0, i 0x20006, p 0, *p .r1, p 0) i .r0'
+  ${If} $0 = 0
+    System::Call 'advapi32::RegCloseKey(p r1)'
+  ${EndIf}
+  ${If} $Autostart = 1
+    !insertmacro STARTUP_SHORTCUT
+  ${Else}
+    Delete "$SMSTARTUP\Vellory.lnk"
+  ${EndIf}
+FunctionEnd
+
+Function ShowStartupChoice
+  ${If} $Autostart = 1
+    SendMessage $mui.FinishPage.ShowReadme ${BM_SETCHECK} ${BST_CHECKED} 0
+  ${Else}
+    SendMessage $mui.FinishPage.ShowReadme ${BM_SETCHECK} ${BST_UNCHECKED} 0
+  ${EndIf}
+FunctionEnd
+
+; Runs before the page starts Vellory, which then reads the shortcut as it is.
+Function ApplyStartupChoice
+  SendMessage $mui.FinishPage.ShowReadme ${BM_GETCHECK} 0 0 $0
+  ${If} $0 = ${BST_CHECKED}
+    StrCpy $Autostart 1
+  ${Else}
+    StrCpy $Autostart 0
+  ${EndIf}
+  Call ApplyAutostart
+FunctionEnd
+
+; Done already by ApplyStartupChoice, ticked or not.
+Function StartupShortcutChosen
 FunctionEnd
 
 Section "Vellory"
@@ -117,10 +184,6 @@ Section "Vellory"
   File "/oname=Vellory.exe" "${PROGRAM}"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\Vellory.lnk" "$INSTDIR\Vellory.exe" "" "" 0 SW_SHOWNORMAL "" "Vellory"
-  ; A shortcut left by an earlier copy starts this one from now on.
-  ${If} ${FileExists} "$SMSTARTUP\Vellory.lnk"
-    !insertmacro STARTUP_SHORTCUT
-  ${EndIf}
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Vellory"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -134,6 +197,9 @@ Section "Vellory"
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
 
+  ; The box's default holds until the finish page says otherwise, and without pages (or when
+  ; the page is closed unanswered) it stays.
+  Call ApplyAutostart
   ; Without pages nobody ticks "Запустить Vellory": bring back what ran before.
   ${If} ${Silent}
   ${AndIf} $WasRunning == 1

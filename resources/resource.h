@@ -42,6 +42,8 @@
 #define IDC_HOTKEY_ADD 1013
 #define IDC_HOTKEY_CHANGE 1014
 #define IDC_HOTKEY_DELETE 1015
+#define IDC_HOTKEY_EXPORT 1022
+#define IDC_HOTKEY_IMPORT 1023
 
 // General page (106): how texts are typed, a radio run
 #define IDC_TYPE_BY_MESSAGES 1016

@@ -3,6 +3,7 @@
 #include <hidusage.h>
 
 #include "engine/win32/fill_ins.h"
+#include "engine/win32/foreground_watch.h"
 #include "engine/win32/hooks.h"
 #include "engine/win32/key_platform.h"
 
@@ -82,6 +83,8 @@ void EngineWindow::PumpTyping() {
 }
 
 void EngineWindow::OnRawInput() {
+    // Keys typed into an elevated window never reach the hook: its silence proves nothing.
+    if (ElevatedWindowInFront()) return;
     // The message's time is the input event's own time stamp, the one the hook records.
     if (watchdog_.OnRawKey(static_cast<std::uint32_t>(::GetMessageTime())))
         ::SetTimer(window_.Get(), kCheckTimer, kCheckDelayMs, nullptr);
@@ -89,7 +92,8 @@ void EngineWindow::OnRawInput() {
 
 void EngineWindow::OnCheck() {
     ::KillTimer(window_.Get(), kCheckTimer);
-    if (watchdog_.HookLost(engine_.state->lastEventTime)) ReinstallHooks(engine_, instance_);
+    if (watchdog_.HookLost(engine_.state->lastEventTime) && !ElevatedWindowInFront())
+        ReinstallHooks(engine_, instance_);
 }
 
 LRESULT CALLBACK EngineWindow::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

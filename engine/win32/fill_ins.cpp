@@ -23,10 +23,24 @@ const wchar_t* PictureOrNull(const std::u16string& picture) {
     return picture.empty() ? nullptr : reinterpret_cast<const wchar_t*>(picture.c_str());
 }
 
+// Another program may hold the clipboard open for a while (Office renders its data on
+// request): the reader tries again for most of the typist's wait, never the user's keys.
+constexpr DWORD kOpenTriesMs = 900;
+constexpr DWORD kOpenRetryMs = 15;
+
+bool OpenClipboardPatiently() {
+    const DWORD start = ::GetTickCount();
+    while (!::OpenClipboard(nullptr)) {
+        if (::GetTickCount() - start >= kOpenTriesMs) return false;
+        ::Sleep(kOpenRetryMs);
+    }
+    return true;
+}
+
 DWORD WINAPI ReadClipboard(void* param) {
     const HWND window = static_cast<HWND>(param);
     wchar_t* copy = nullptr;
-    const bool open = ::OpenClipboard(nullptr) != FALSE;
+    const bool open = OpenClipboardPatiently();
     if (open) {
         if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
             if (const auto* text = static_cast<const wchar_t*>(::GlobalLock(data))) {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "engine/placeholders.h"
+#include "engine/win32/engine_messages.h"
 
 class WindowsPlaceholderSource final : public PlaceholderSource {
 public:
@@ -16,7 +17,6 @@ public:
 // Reading the clipboard may wait for the program that owns it, so a short-lived thread reads
 // it and posts kClipboardTextMessage to the window: wparam 1 when another program held the
 // clipboard open, lparam the text (or null), allocated on the process heap for the receiver.
-inline constexpr UINT kClipboardTextMessage = WM_APP + 2;
 bool StartClipboardReader(HWND window);
 
 struct HeapTextDeleter {

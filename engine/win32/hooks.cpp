@@ -27,8 +27,9 @@ LRESULT CALLBACK keyboardHookProcShim(int code, WPARAM message, LPARAM record) {
 }
 
 void CALLBACK focusEventProc(HWINEVENTHOOK, DWORD event, HWND window, LONG, LONG, DWORD, DWORD) {
-    if (event == EVENT_OBJECT_FOCUS && g_engine.state != nullptr)
-        g_engine.state->focusWindow = reinterpret_cast<WindowId>(window);
+    if (event != EVENT_OBJECT_FOCUS || g_engine.state == nullptr) return;
+    WindowsKeyPlatform platform(*g_engine.state);
+    OnFocusEvent(*g_engine.state, reinterpret_cast<WindowId>(window), platform);
 }
 
 bool InstallHooks(EngineContext engine, HINSTANCE instance) {

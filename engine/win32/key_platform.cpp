@@ -2,10 +2,37 @@
 
 #include <cwchar>
 
+#include "engine/shell_windows.h"
 #include "toolkit/win32/process.h"
 
+namespace {
+
+bool OwnWindow(HWND window) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    return process == ::GetCurrentProcessId();
+}
+
+}  // namespace
+
+bool IsShellWindow(HWND top) {
+    wchar_t name[64];
+    const int length = ::GetClassNameW(top, name, 64);
+    if (length <= 0) return false;
+    const ShellClass shell = ShellClassOf({reinterpret_cast<const char16_t*>(name), static_cast<std::size_t>(length)});
+    if (shell != ShellClass::ShellIfHost) return shell == ShellClass::Shell;
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(top, &process);
+    wchar_t path[1024];
+    const wchar_t* file = ::ProcessFileName(process, path, sizeof path / sizeof path[0]);
+    return file != nullptr && IsShellHost(reinterpret_cast<const char16_t*>(file));
+}
+
 bool WindowsKeyPlatform::isKeyDown(std::uint32_t virtualKey) {
-    return (::GetKeyState(static_cast<int>(virtualKey)) & 0x80) != 0;
+    // What the hook saw held is the truth on this thread; the system's state besides it
+    // forgets a modifier whose release the hook never saw (let go in an administrator's
+    // window, whose keys Windows keeps from the hook).
+    return ModifierHeld(state_, virtualKey) && (::GetAsyncKeyState(static_cast<int>(virtualKey)) & 0x8000) != 0;
 }
 
 bool WindowsKeyPlatform::windowExists(WindowId window) {
@@ -30,18 +57,6 @@ void WindowsKeyPlatform::injectKey(std::uint32_t virtualKey, bool release) {
     ::SendInput(1, &input, sizeof(INPUT));
 }
 
-void WindowsKeyPlatform::injectUnit(char16_t unit) {
-    INPUT inputs[2]{};
-    for (INPUT& input : inputs) {
-        input.type = INPUT_KEYBOARD;
-        input.ki.wScan = static_cast<WORD>(unit);
-        input.ki.dwFlags = KEYEVENTF_UNICODE;
-        input.ki.dwExtraInfo = kOwnInputMark;
-    }
-    inputs[1].ki.dwFlags |= KEYEVENTF_KEYUP;
-    ::SendInput(2, inputs, sizeof(INPUT));
-}
-
 void WindowsKeyPlatform::scheduleTyping() {
     ::PostMessageW(static_cast<HWND>(state_.engineWindow), kTypePendingMessage, 0, 0);
 }
@@ -51,18 +66,32 @@ HookResult WindowsKeyPlatform::passOn(const KeyEvent& event) {
                             static_cast<WPARAM>(event.message), static_cast<LPARAM>(event.passOnData));
 }
 
-ForegroundFocus WindowsKeyPlatform::foregroundFocus() {
+ForegroundFacts WindowsKeyPlatform::foregroundFacts() {
+    ForegroundFacts facts;
     const HWND front = ::GetForegroundWindow();
-    if (front == nullptr) return {};
+    if (front == nullptr) return facts;
+    facts.front = reinterpret_cast<WindowId>(front);
+    facts.frontOwn = OwnWindow(front);
+    facts.frontShell = !facts.frontOwn && IsShellWindow(front);
+    // Thread 0 asks the foreground thread itself: a console's window reports its client
+    // program's thread, which has no input queue to ask. With attached input the focus may
+    // sit in another process than the window in front.
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(front, nullptr), &info)) return {};
-    // With attached input the focus may sit in another process than the window in front.
-    const HWND focus = info.hwndFocus != nullptr ? info.hwndFocus : front;
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(focus, &process);
-    const auto kind = process == ::GetCurrentProcessId() ? ForegroundFocus::Own : ForegroundFocus::Foreign;
-    return {kind, reinterpret_cast<WindowId>(focus)};
+    if (::GetGUIThreadInfo(0, &info) && info.hwndFocus != nullptr) {
+        facts.focus = reinterpret_cast<WindowId>(info.hwndFocus);
+        facts.focusOwn = OwnWindow(info.hwndFocus);
+    }
+    return facts;
+}
+
+bool WindowsKeyPlatform::focusRecordable(WindowId window) {
+    const HWND focus = reinterpret_cast<HWND>(window);
+    // Wine hands the hook this process's own focus events in spite of WINEVENT_SKIPOWNPROCESS;
+    // Vellory's own control recorded would take the text with Vellory's window in front.
+    if (!::IsWindowVisible(focus) || OwnWindow(focus)) return false;
+    const HWND top = ::GetAncestor(focus, GA_ROOT);
+    return top != nullptr && top == ::GetForegroundWindow() && !IsShellWindow(top);
 }
 
 bool WindowsKeyPlatform::processOf(WindowId window, ProcessKey& process) {
@@ -97,6 +126,25 @@ bool WindowsKeyPlatform::postKey(WindowId window, std::uint32_t virtualKey, bool
 bool WindowsKeyPlatform::isKeyHeld(std::uint32_t virtualKey) {
     return (::GetAsyncKeyState(static_cast<int>(virtualKey)) & 0x8000) != 0;
 }
+
+std::size_t WindowsKeyPlatform::sendKeys(const KeyStroke* keys, std::size_t count) {
+    INPUT inputs[128];
+    if (count > sizeof inputs / sizeof inputs[0]) count = sizeof inputs / sizeof inputs[0];
+    for (std::size_t i = 0; i < count; ++i) {
+        INPUT& input = inputs[i];
+        input = INPUT{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = keys[i].virtualKey;
+        input.ki.dwFlags = keys[i].release ? KEYEVENTF_KEYUP : 0;
+        if (keys[i].virtualKey == 0) {
+            input.ki.wScan = static_cast<WORD>(keys[i].unit);
+            input.ki.dwFlags |= KEYEVENTF_UNICODE;
+        } else if (keys[i].virtualKey >= VK_PRIOR && keys[i].virtualKey <= VK_DOWN) {
+            input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;  // the arrow block's own keys
+        }
+        input.ki.dwExtraInfo = kOwnInputMark;
+    }
+    return ::SendInput(static_cast<UINT>(count), inputs, sizeof(INPUT));
 
 namespace {
 

@@ -3,9 +3,7 @@
 #include <windows.h>
 
 #include "engine/hotkey.h"
-
-// Posted to the engine window by the hook: type the pending texts now.
-inline constexpr UINT kTypePendingMessage = WM_APP + 1;
+#include "engine/win32/engine_messages.h"
 
 class WindowsKeyPlatform final : public KeyPlatform {
 public:
@@ -15,16 +13,20 @@ public:
     std::uint16_t layoutLanguageOf(WindowId window) override;
     bool postChar(WindowId window, char16_t unit) override;
     void injectKey(std::uint32_t virtualKey, bool release) override;
-    void injectUnit(char16_t unit) override;
     void scheduleTyping() override;
     HookResult passOn(const KeyEvent& event) override;
-    ForegroundFocus foregroundFocus() override;
+    ForegroundFacts foregroundFacts() override;
+    bool focusRecordable(WindowId window) override;
     bool processOf(WindowId window, ProcessKey& process) override;
     bool processFileName(const ProcessKey& process, char16_t (&name)[kMaxFileName]) override;
     bool postKey(WindowId window, std::uint32_t virtualKey, bool release) override;
     bool isKeyHeld(std::uint32_t virtualKey) override;
+    std::size_t sendKeys(const KeyStroke* keys, std::size_t count) override;
     void injectPaste(WindowId target) override;
 
 private:
     const EngineState& state_;
 };
+
+// Whether a top-level window belongs to the shell (engine/shell_windows.h).
+bool IsShellWindow(HWND top);

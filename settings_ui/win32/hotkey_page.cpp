@@ -2,6 +2,7 @@
 
 #include "resources/resource.h"
 #include "settings_ui/key_caption.h"
+#include "settings_ui/win32/chord_transfer.h"
 #include "settings_ui/win32/text_edit_dialog.h"
 #include "store/catalogue.h"
 #include "toolkit/win32/handles.h"
@@ -87,6 +88,12 @@ INT_PTR HotkeyPage::OnCommand(WPARAM wparam, LPARAM lparam) {
             break;
         case IDC_HOTKEY_DELETE:
             DeleteRow(SelectedRow());
+            break;
+        case IDC_HOTKEY_EXPORT:
+            ExportChords(::GetAncestor(Window(), GA_ROOT), table_);
+            break;
+        case IDC_HOTKEY_IMPORT:
+            if (ImportChords(::GetAncestor(Window(), GA_ROOT), table_)) FillHotkeyList();
             break;
         default:
             break;

@@ -17,7 +17,8 @@ public:
 
     // Sets up the list's columns and styles and fills it.
     INT_PTR OnInitDialog() override;
-    // "Добавить…", "Изменить…" and "Удалить", then the settings dialog's bindings.
+    // "Добавить…", "Изменить…", "Удалить", "Экспорт…" and "Импорт…", then the settings
+    // dialog's bindings.
     INT_PTR OnCommand(WPARAM wparam, LPARAM lparam) override;
     // A double-click on a row edits it, as do Enter and F2; Insert adds and Delete deletes.
     INT_PTR OnNotify(int controlId, NMHDR* header, LRESULT* result) override;

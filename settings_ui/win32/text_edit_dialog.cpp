@@ -80,6 +80,11 @@ bool TextEditDialog::ReadChord() {
         problem = WideString(u"Комбинация ");
         problem.Append(ChordCaption(code, extra).View());
         problem.Append(u" уже есть. Выберите другую клавишу.");
+    } else if (code == 'L' && modifierMode_ == 0 && !SameChord(code, extra)) {
+        // Windows locks the computer on Win+L before any hook is asked. A stored L item keeps
+        // its chord: with Alt as the main modifier it works.
+        problem = WideString(
+            u"Win + L Windows оставляет себе: эта комбинация блокирует компьютер. Выберите другую клавишу.");
     }
     if (!problem.IsNull()) {
         Say(Window(), problem);

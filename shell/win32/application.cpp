@@ -16,9 +16,6 @@ namespace {
 
 WideString Text(const char16_t* text) { return WideString(text); }
 
-// Session-local, so other users' copies on the same machine do not count.
-constexpr const wchar_t* kInstanceMutex = L"Local\\Brannock.Vellory.Instance";
-
 }  // namespace
 
 // ---- Application ------------------------------------------------------------------------
@@ -72,7 +69,7 @@ bool WindowedApplication::Start() {
 
 bool WindowedApplication::ApplySingleInstanceRule() {
     if (!singleInstance_) return true;
-    const bool alone = instanceGuard_.Acquire(kInstanceMutex);
+    const bool alone = instanceGuard_.Acquire(W(kInstanceMutexName));
     HWND other = nullptr;
     WideString stored;
     if (store_.ReadString(Text(kSectionMainWindow), Text(kKeyHandle), stored)) {

@@ -25,7 +25,9 @@ BOOL CALLBACK FindProc(HWND window, LPARAM param) {
 
 bool InstanceGuard::Acquire(const wchar_t* name) {
     mutex_.Reset(::CreateMutexW(nullptr, FALSE, name));
-    if (!mutex_) return true;  // no guard possible: fall back to the stored handle alone
+    // A copy run as administrator owns a mutex that ordinary processes may not open: it runs.
+    // Any other failure leaves no guard possible: the stored handle alone decides.
+    if (!mutex_) return ::GetLastError() != ERROR_ACCESS_DENIED;
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
         mutex_.Reset();
         return false;

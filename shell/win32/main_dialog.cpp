@@ -2,12 +2,14 @@
 
 #include <cwchar>
 
+#include "engine/win32/foreground_watch.h"
 #include "resources/resource.h"
 #include "shell/win32/application.h"
 #include "settings_ui/win32/settings_dialog.h"
 #include "shell/win32/tray.h"
 #include "store/catalogue.h"
 #include "store/win32/window_placement.h"
+#include "toolkit/product.h"
 #include "toolkit/win32/about_dialog.h"
 #include "toolkit/win32/handles.h"
 #include "toolkit/win32/owner_menu.h"
@@ -54,7 +56,7 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM param) {
 }  // namespace
 
 UINT QuitRequestMessage() {
-    static const UINT message = ::RegisterWindowMessageW(kQuitRequestName);
+    static const UINT message = ::RegisterWindowMessageW(W(kQuitRequestName));
     return message;
 }
 
@@ -66,14 +68,19 @@ INT_PTR MainDialog::OnInitDialog() {
     ::SendMessageW(window, WM_SETICON, ICON_BIG,
                    reinterpret_cast<LPARAM>(LoadLargeIcon(IDI_APPLICATION_ICON).Release()));
     tray_.Attach(window, app_.TrayMessage(), app_.TrayIconId());
-    QuitRequestMessage();
+    // Run as administrator, the window would refuse what ordinary processes send it: the
+    // installer's quit request, and the tray's clicks from Explorer.
+    ::ChangeWindowMessageFilterEx(window, QuitRequestMessage(), MSGFLT_ALLOW, nullptr);
+    ::ChangeWindowMessageFilterEx(window, app_.TrayMessage(), MSGFLT_ALLOW, nullptr);
     SetPaused(app_.Paused().Get());
+    StartForegroundWatch(OnElevatedFront, this);
     RestoreWindowPlacement(window, app_.Store(), WideString(kSectionMainWindow), true);
     return 1;
 }
 
 void MainDialog::OnDestroy() {
     HWND window = Window();
+    StopForegroundWatch();
     SaveWindowPlacement(window, app_.Store(), WideString(kSectionMainWindow));
     // The window holds its icons until here; they are ours to destroy.
     UniqueIcon small(reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0)));
@@ -91,6 +98,13 @@ INT_PTR MainDialog::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
             break;
         case WM_WINDOWPOSCHANGED:
             OnWindowPosChanged();
+            break;
+        case WM_TIMER:
+            // Neither icon nor window would be left to the user.
+            if (tray_.OnTimer(wparam)) {
+                ShowRestored(Window());
+                ::SetForegroundWindow(Window());
+            }
             break;
         case WM_ENDSESSION:
             // The system ends the process once this returns.
@@ -227,7 +241,21 @@ void MainDialog::RunSettings() {
 void MainDialog::SetPaused(bool paused) {
     app_.SetPaused(paused);
     tray_.SetPaused(paused, app_.TrayIconId());
-    ::ShowWindow(::GetDlgItem(Window(), IDC_MAIN_PAUSED), paused ? SW_SHOW : SW_HIDE);
+    ShowState();
+}
+
+void MainDialog::OnElevatedFront(void* self, bool elevated) {
+    auto* dialog = static_cast<MainDialog*>(self);
+    dialog->elevatedFront_ = elevated;
+    dialog->tray_.SetElevatedFront(elevated);
+    dialog->ShowState();
+}
+
+void MainDialog::ShowState() {
+    HWND line = ::GetDlgItem(Window(), IDC_MAIN_PAUSED);
+    const bool paused = app_.Paused().Get();
+    if (paused || elevatedFront_) ::SetWindowTextW(line, paused ? L"Приостановлено" : kElevatedFrontText);
+    ::ShowWindow(line, paused || elevatedFront_ ? SW_SHOW : SW_HIDE);
 }
 
 void MainDialog::RunAbout() {

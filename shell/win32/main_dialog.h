@@ -10,8 +10,7 @@ class HotkeyApplication;
 // What another program broadcasts (HWND_BROADCAST) to make a running Vellory save everything
 // and end without asking, as an installer or an uninstaller expects. The flag
 // kQuitRequestErase in wParam also removes the settings and the Startup shortcut, so nothing
-// is written back after an uninstaller removed them.
-inline constexpr wchar_t kQuitRequestName[] = L"Brannock.Vellory.Quit";
+// is written back after an uninstaller removed them. Its name is kQuitRequestName.
 inline constexpr WPARAM kQuitRequestErase = 1;
 UINT QuitRequestMessage();
 
@@ -41,6 +40,9 @@ private:
     void RunAbout();
     // Pauses or resumes, and shows which in the tray and the window.
     void SetPaused(bool paused);
+    static void OnElevatedFront(void* self, bool elevated);
+    // The line under the icon: the pause, else an elevated window in front, else nothing.
+    void ShowState();
 
     HotkeyApplication& app_;
     TrayIcon tray_;
@@ -49,6 +51,7 @@ private:
     bool exitAsked_ = false;
     bool leaving_ = false;
     bool erase_ = false;
+    bool elevatedFront_ = false;
     const DialogEntity* settings_ = nullptr;
     const DialogEntity* about_ = nullptr;
 };

@@ -24,29 +24,29 @@ NOTIFYICONDATAW Record(HWND window, UINT id) {
 
 }  // namespace
 
-void TrayTipText(wchar_t (&tip)[64], bool paused) {
+void TrayTipText(wchar_t (&tip)[128], bool paused, bool elevatedFront) {
     const char16_t* version = QueryVersionString(ProgramPath().Data(), VersionKey::FileVersion);
     // wsprintfW (user32) rather than the C library's printf, which would grow the program.
     wchar_t text[1024];
-    ::wsprintfW(text, paused ? L"%s\n%s ver.\nприостановлено" : L"%s\n%s ver.", W(kApplicationName), W(version));
-    ::lstrcpynW(tip, text, 64);
+    ::wsprintfW(text, L"%s\n%s ver.%s%s%s", W(kApplicationName), W(version), paused ? L"\nприостановлено" : L"",
+                elevatedFront ? L"\n" : L"", elevatedFront ? kElevatedFrontText : L"");
+    ::lstrcpynW(tip, text, 128);
 }
 
 namespace {
 
 // Adds the icon, or changes the one shown (NIM_MODIFY), with the icon and tip of the state.
-bool SendTrayIcon(DWORD action, HWND window, UINT callbackMessage, int iconResource, UINT id, bool paused) {
+bool SendTrayIcon(DWORD action, HWND window, UINT callbackMessage, int iconResource, UINT id, bool paused,
+                  bool elevatedFront = false) {
     if (window == nullptr) return false;
     NOTIFYICONDATAW data = Record(window, id);
     data.uCallbackMessage = callbackMessage;
     // The shell copies the icon; ours goes at the end of the call.
     const UniqueIcon icon = LoadSmallIcon(iconResource);
     data.hIcon = icon.Get();
-    wchar_t tip[64];
-    TrayTipText(tip, paused);
-    std::wcsncpy(data.szTip, tip, sizeof(data.szTip) / sizeof(data.szTip[0]) - 1);
-    ::Shell_NotifyIconW(action, &data);
-    return true;
+    static_assert(sizeof(data.szTip) / sizeof(data.szTip[0]) == 128, "the tip's full size");
+    TrayTipText(data.szTip, paused, elevatedFront);
+    return ::Shell_NotifyIconW(action, &data) != FALSE;
 }
 
 }  // namespace
@@ -83,27 +83,68 @@ void TrayIcon::Attach(HWND window, UINT callbackMessage, int iconResource) {
     window_ = window;
     callbackMessage_ = callbackMessage;
     iconResource_ = iconResource;
-    TaskbarCreatedMessage();  // registered before Explorer can announce anything
+    // Registered before Explorer can announce anything, and let through to a Vellory run as
+    // administrator, which would otherwise refuse Explorer's broadcast.
+    ::ChangeWindowMessageFilterEx(window, TaskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
+}
+
+bool TrayIcon::SendModify() {
+    return SendTrayIcon(NIM_MODIFY, window_, callbackMessage_, iconResource_, kTrayIconId, paused_, elevatedFront_);
+}
+
+bool TrayIcon::SendAdd() {
+    return SendTrayIcon(NIM_ADD, window_, callbackMessage_, iconResource_, kTrayIconId, paused_, elevatedFront_);
 }
 
 void TrayIcon::Add() {
-    if (AddTrayIcon(window_, callbackMessage_, iconResource_, kTrayIconId, paused_)) shown_ = true;
+    // A second add of a shown icon would only be refused; one being tried again keeps trying.
+    if (shown_ || window_ == nullptr) return;
+    shown_ = true;
+    TryAdd();
+}
+
+void TrayIcon::TryAdd() {
+    if (SendAdd()) {
+        retry_.Stop();
+        ::KillTimer(window_, kTrayRetryTimer);
+    } else {
+        retry_.Start();
+        ::SetTimer(window_, kTrayRetryTimer, TrayRetry::kIntervalMs, nullptr);
+    }
+}
+
+bool TrayIcon::OnTimer(WPARAM timer) {
+    if (timer != kTrayRetryTimer) return false;
+    const TrayRetry::Step step = retry_.Tick(*this);
+    if (step == TrayRetry::Step::Later) return false;
+    ::KillTimer(window_, kTrayRetryTimer);
+    if (step != TrayRetry::Step::GiveUp) return false;
+    shown_ = false;  // the next hide tries again
+    return true;
 }
 
 void TrayIcon::SetPaused(bool paused, int iconResource) {
     paused_ = paused;
     iconResource_ = iconResource;
-    if (shown_) SendTrayIcon(NIM_MODIFY, window_, callbackMessage_, iconResource_, kTrayIconId, paused_);
+    if (shown_) SendModify();
+}
+
+void TrayIcon::SetElevatedFront(bool elevated) {
+    elevatedFront_ = elevated;
+    if (shown_) SendModify();
 }
 
 void TrayIcon::Remove() {
     shown_ = false;
+    retry_.Stop();
+    if (window_ != nullptr) ::KillTimer(window_, kTrayRetryTimer);
     RemoveTrayIcon(window_, kTrayIconId);
 }
 
 bool TrayIcon::OnTaskbarMessage(UINT message) {
     if (message != TaskbarCreatedMessage()) return false;
-    if (shown_) Add();
+    // The new taskbar has none of the old icons: add it afresh.
+    if (shown_) TryAdd();
     return true;
 }
 

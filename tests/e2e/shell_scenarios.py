@@ -117,6 +117,26 @@ def type_check(log, chord, text, since_lines=None):
     return mark
 
 
+def check_typed_behind_own_window(wine, log):
+    """The way to Vellory's window leads through the taskbar: a program's window of the shell's
+    class takes the focus (and raises the focus event), then Vellory's window comes to the front.
+    Win held, 1 pressed a moment later: the text goes to the control focused before, never to
+    the shell's window."""
+    helper = start_target(wine, "shell_tray_helper", "--class", "Shell_TrayWnd", "--at", "0", "300")
+    focus_edit(log, 2)
+    click(120, 128 + 260)
+    wait_for(lambda: helper.has("edit2 focus"), what="the shell window to take the focus")
+    time.sleep(0.3)
+    left, top, right, bottom = control_rect(wine, CAPTION, 1)  # "Скрыть"
+    click(right + 15, (top + bottom) // 2)  # beside it, on the window itself
+    wait_for(lambda: (state(wine) or (0, 0, 0, 0))[3] == 1, 10, "Vellory's window in front")
+    mark, helper_mark = len(log.lines()), len(helper.lines())
+    xdotool("keydown", "super", "sleep", "0.3", "key", "--delay", "60", "1", "keyup", "super")
+    wait_for(lambda: log.chars(2, mark) == "Привет!", 15, "Привет! behind Vellory's window")
+    time.sleep(0.3)
+    check(helper.lines()[helper_mark:] == [], f"the shell window got keys: {helper.lines()[helper_mark:]}")
+
+
 def scenario_first_run_types_and_exits(wine):
     fresh(wine)
     log = start_target(wine, "shell_first")
@@ -131,6 +151,7 @@ def scenario_first_run_types_and_exits(wine):
     type_check(log, "super+0", ":)")
     type_check(log, "super+shift+0", ":)))")
     type_check(log, "super+ctrl+3", "Пока!")
+    check_typed_behind_own_window(wine, log)
     # Exit asked and declined: nothing changes.
     click_control(wine, 2)
     wait_for(lambda: message_box_up(wine), 15, "the question Выйти?")
@@ -566,9 +587,16 @@ def scenario_installer(wine):
                  "EstimatedSize", "InstallLocation", "DisplayIcon"):
         check(line in entry, f"uninstall entry without {line!r}: {entry}")
     check(not state(wine), "a silent install starts nothing that did not run")
+    check(shortcut(wine) is not None, "a fresh silent install ticks the autostart box")
 
+    # The user removed the shortcut: an update does not bring it back, nor does the first run.
+    os.remove(shortcut(wine))
+    check(wine.call(setup, "/S") == 0, "silent update")
+    reg = registry(wine)
+    check("Options\\Windows\\Main" in reg and not any(reg.values()), f"the setup stores no value: {reg}")
     old = wine.start(installed)
     wait_for(lambda: (state(wine) or (0, 0))[1] == 1, 30, "the installed Vellory")
+    check(shortcut(wine) is None, "the setup's choice holds at the first run")
     left, top, right, bottom = control_rect(wine, CAPTION, 0)
     wsend(wine, "place", CAPTION, 300, 200, right - left, bottom - top)  # a change only saved at exit
     moved = control_rect(wine, CAPTION, 0)
@@ -678,7 +706,10 @@ def scenario_own_chords_and_multiline_texts(wine):
 
 
 def scenario_typing_by_keystrokes(wine):
-    proc = restart_with(wine)
+    fresh(wine)
+    exit_vellory(wine, start_vellory(wine))
+    store_items(wine, [("1", "", "Привет!"), ("3", "c", "Раз\r\nДва")])
+    proc = start_vellory(wine)
     log = start_target(wine, "shell_keystrokes")
     open_settings(wine)
     left, top, _, _ = control_rect(wine, SETTINGS, 1002)
@@ -693,6 +724,18 @@ def scenario_typing_by_keystrokes(wine):
     wait_for(lambda: log.has("edit2 up 5B", mark), what="the Win release")
     lines = log.lines()[mark:]
     check(lines.index("edit2 up 5B") < lines.index("edit2 char 041F"), f"typed while Win was down: {lines}")
+    check_keys_paired(lines)
+    # Win let go first, Ctrl 300 ms later: nothing arrives while Ctrl is down, so the line
+    # break is a plain Enter, no Ctrl+Enter.
+    mark = len(log.lines())
+    xdotool("keydown", "super", "keydown", "ctrl", "key", "--delay", "60", "3", "keyup", "super", "sleep", "0.3",
+            "keyup", "ctrl")
+    wait_for(lambda: log.chars(2, mark) == "Раз\rДва", 15, "the two lines typed")
+    lines = log.lines()[mark:]
+    check(log.has("edit2 lines 2", mark), f"the two lines must arrive as two: {lines}")
+    typed = [i for i, l in enumerate(lines) if " char " in l or l.endswith(" 0D")]
+    check(lines.index("edit2 up 11") < typed[0] and "edit2 down 11" not in lines[typed[0]:],
+          f"Ctrl was down while the text arrived: {lines}")
     check_keys_paired(lines)
     exit_vellory(wine, proc)
     check(registry(wine)["Options\\Common"].get("TypeMode") == ("REG_SZ", "1"), "TypeMode 1 must be stored")
@@ -822,6 +865,12 @@ def scenario_texts_that_fill_themselves_in(wine):
     types("super+1", datetime.date.today().isoformat())
     check(wsend(wine, "clipboard", "-", "из буфера")[0] == 0, "the clipboard could not be set")
     types("super+2", "[из буфера]")
+    # A program that holds the clipboard open for half a second still lets the text through.
+    holder = subprocess.Popen([WINE, exe(wine, "wsend"), "holdclipboard", "-", "500"], env=wine.env,
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    check(holder.stdout.readline().strip() == b"open", "the clipboard could not be held")
+    types("super+2", "[из буфера]")
+    check(holder.wait(timeout=30) == 0, "the clipboard holder")
     types("super+4", "Привет!")
     for chord, opening, closing in (("super+3", "«", "»"), ("super+shift+3", "(", ")")):
         types(chord, opening + closing)
@@ -895,6 +944,84 @@ def scenario_pasted_through_the_clipboard(wine):
     exit_vellory(wine, proc)
 
 
+
+
+EXPORT, IMPORT = 1022, 1023
+
+
+def through_file_dialog(wine, button, title, path):
+    """Clicks the page's button and types the file's path into the system's file dialog."""
+    click_control(wine, button, SETTINGS)
+    wait_for(lambda: window_up(wine, title), 30, f"the file dialog {title}")
+    time.sleep(1)
+    key("ctrl+a")
+    subprocess.run(["xdotool", "type", "--delay", "30", winpath(path)], capture_output=True)
+    key("Return")
+    wait_for(lambda: not window_up(wine, title), 15, f"{title} to close")
+
+
+def box_text(wine):
+    """The text of the message box over the dialogs (its text's control id is 0xFFFF)."""
+    rc, out = wsend(wine, "text", CAPTION, 0xFFFF)
+    return "".join(chr(int(u, 16)) for u in out.split()) if rc == 0 else ""
+
+
+def import_answered(wine, path, button, wanted_text, shot=None):
+    """Imports the file; the one message box that follows shows the text and gets the button."""
+    through_file_dialog(wine, IMPORT, "Импорт комбинаций", path)
+    wait_for(lambda: message_box_up(wine), 15, "a message after the import")
+    time.sleep(0.5)
+    if shot:
+        screenshot(shots(wine), shot)
+    text = box_text(wine)
+    check(text == wanted_text, f"message box: {text!r}")
+    click_control(wine, button)
+    wait_for(lambda: not message_box_up(wine), 15, "the message to go")
+
+
+def scenario_chords_exported_and_imported(wine):
+    proc = restart_with(wine)
+    log = start_target(wine, "shell_transfer")
+    files = {name: os.path.join(wine.work, name + ".csv") for name in ("exported", "theirs", "damaged")}
+    if os.path.exists(files["exported"]):
+        os.remove(files["exported"])  # no question whether to overwrite it
+    open_settings(wine)
+    screenshot(shots(wine), "settings_hotkeys_transfer")
+    through_file_dialog(wine, EXPORT, "Экспорт комбинаций", files["exported"])
+    text = wait_for(lambda: os.path.exists(files["exported"]) and open(files["exported"], "rb").read(), 10,
+                    "the exported file").decode("utf-8")
+    check(text.startswith("\ufeffКомбинация;Код клавиши;Текст;Способ\r\n1;49;Привет!;\r\n2;50;'@;\r\n")
+          and "\r\nControl + 0;Ctrl+48;:)));\r\n" in text and text.count("\r\n") == 31, f"exported: {text!r}")
+
+    # A changed text comes back from the file, once the user says to replace it.
+    select_row(wine, 0)
+    edit_item(wine, 1014, text="Bye!")
+    wait_for(lambda: not window_up(wine, TEXT_EDIT), 15, "the item dialog to close")
+    question = "В файле 1 комбинаций, которые уже есть с другим текстом. Заменить их тексты?"
+    import_answered(wine, files["exported"], 6, question, "import_question")
+    close_dialog(wine, SETTINGS, 1)
+    focus_edit(log, 2)
+    type_check(log, "super+1", "Привет!")
+
+    # "Нет" keeps our text and still adds the chord the table lacks, from a file with "," between
+    # fields and no byte order mark; a damaged file changes nothing and names its line.
+    for name, content in (
+            ("theirs", "Комбинация,Код клавиши,Текст\r\n1,49,Здравствуйте\r\nF8,119,\"Восьмая,\r\nклавиша\"\r\n"),
+            ("damaged", "\ufeffКод клавиши;Текст\r\n51;Пока\r\n120;\"Не закрыто;\r\n121;x\r\n")):
+        with open(files[name], "wb") as f:
+            f.write(content.encode("utf-8"))
+    open_settings(wine)
+    import_answered(wine, files["theirs"], 7, question)
+    import_answered(wine, files["damaged"], 1, "Файл не прочитан: строка 3 — кавычка в этой строке не закрыта",
+                    "import_damaged")
+    close_dialog(wine, SETTINGS, 1)
+    focus_edit(log, 2, again=True)
+    type_check(log, "super+F8", "Восьмая,\rклавиша")
+    type_check(log, "super+1", "Привет!")
+    items = stored_items(wine)
+    check(items[0] == ("1", "", "Привет!") and items[30:] == [("w", "", "Восьмая,\r\nклавиша")], f"stored: {items}")
+    exit_vellory(wine, proc)
+
 SCENARIOS = [
     scenario_first_run_types_and_exits,
     scenario_second_start_is_refused,
@@ -914,6 +1041,7 @@ SCENARIOS = [
     scenario_where_and_when_it_types,
     scenario_texts_that_fill_themselves_in,
     scenario_pasted_through_the_clipboard,
+    scenario_chords_exported_and_imported,
     scenario_high_dpi_and_quit_request,
     scenario_installer,
 ]

@@ -4,7 +4,8 @@
 // takes several lines and logs "edit2 lines N" after each character.
 // Wine raises no focus event when focus moves between programs, so the target raises one
 // itself on WM_SETFOCUS, as an accessible application does.
-// Usage: typing_target.exe <log file> [--raise-focus <object id>]
+// Usage: typing_target.exe <log file> [--raise-focus <object id>] [--class <name>] [--at <x> <y>]
+// --class names the main window's class (a shell window's, say); --at moves the window.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -79,11 +80,20 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                         FILE_ATTRIBUTE_NORMAL, nullptr);
     if (g_log == INVALID_HANDLE_VALUE) return 3;
 
+    const wchar_t* className = L"VelloryTypingTarget";
+    int left = 0, top = 40;
+    for (int i = 2; i < argc; ++i) {
+        if (wcscmp(argv[i], L"--class") == 0 && i + 1 < argc) className = argv[++i];
+        if (wcscmp(argv[i], L"--at") == 0 && i + 2 < argc) {
+            left = _wtoi(argv[++i]);
+            top = _wtoi(argv[++i]);
+        }
+    }
     WNDCLASSW wc{};
     wc.lpfnWndProc = MainProc;
     wc.hInstance = instance;
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = L"VelloryTypingTarget";
+    wc.lpszClassName = className;
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     RegisterClassW(&wc);
     // Fixed place on the screen so the driver can click the edits: edit 1 at screen
@@ -92,8 +102,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     HMENU bar = CreateMenu();
     AppendMenuW(bar, MF_STRING, 1, L"&File");
     const int menuHeight = GetSystemMetrics(SM_CYMENU);
-    HWND main = CreateWindowExW(0, wc.lpszClassName, L"Typing target", WS_POPUP | WS_VISIBLE | WS_BORDER, 0,
-                                40 - menuHeight, 400, 150 + menuHeight, nullptr, bar, instance, nullptr);
+    HWND main = CreateWindowExW(0, wc.lpszClassName, L"Typing target", WS_POPUP | WS_VISIBLE | WS_BORDER, left,
+                                top - menuHeight, 400, 150 + menuHeight, nullptr, bar, instance, nullptr);
     for (int i = 0; i < 2; ++i) {
         // Edit 2 takes several lines, and logs their count after each character.
         const DWORD lines = i == 1 ? ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL : 0;

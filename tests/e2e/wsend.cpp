@@ -19,6 +19,8 @@
 //   wsend childtext <caption> <class>                   print the text of its first child of that class,
 //                                                       as UTF-16 hex units (read with WM_GETTEXT)
 //   wsend clipboard - <text>                            put the text on the clipboard
+//   wsend holdclipboard - <ms>                          keep the clipboard open that long, as a busy
+//                                                       program does; prints "open" once it holds it
 //   wsend metrics -                                     print the small and large icon sizes a DPI-aware
 //                                                       program is given
 //   wsend quit <flags>                                  broadcast Vellory's quit request, as an installer does
@@ -136,6 +138,16 @@ int wmain(int argc, wchar_t** argv) {
     if (wcscmp(command, L"quit") == 0) {
         const UINT message = RegisterWindowMessageW(L"Brannock.Vellory.Quit");
         return PostMessageW(HWND_BROADCAST, message, static_cast<WPARAM>(Number(argv[2])), 0) ? 0 : 1;
+    }
+    if (wcscmp(command, L"holdclipboard") == 0 && argc >= 4) {
+        // Opened for a window: Wine lets two openers without one share the clipboard.
+        HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        if (!owner || !OpenClipboard(owner)) return 1;
+        std::printf("open\n");
+        std::fflush(stdout);
+        Sleep(static_cast<DWORD>(Number(argv[3])));
+        CloseClipboard();
+        return 0;
     }
     if (wcscmp(command, L"clipboard") == 0 && argc >= 4) {
         const size_t bytes = (wcslen(argv[3]) + 1) * sizeof(wchar_t);

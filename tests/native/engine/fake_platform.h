@@ -1,5 +1,6 @@
 #pragma once
 // A platform that answers from a set of held keys and records every call in order.
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -16,10 +17,13 @@ public:
     HookResult nextResult = 7;
     std::vector<std::string> calls;  // "inject 160 down", "pass 65", "post 42 U+0041"...
     std::u16string posted;
+    std::u16string injected;  // the keys pressed through sendKeys: units, '\r' for Enter, '<' for Left
     bool recordQueries = false;
     bool refusePosts = false;  // the target refuses posted input
     std::size_t queueRoom = static_cast<std::size_t>(-1);  // posts the target's queue still takes
-    ForegroundFocus foreground{ForegroundFocus::Foreign, 42};
+    ForegroundFacts foreground{42, false, false, 42, false};  // another program's window 42 in front
+    std::set<WindowId> shellWindows;  // focus events for these are not recorded
+    std::vector<std::size_t> sendAnswers;  // how many keys each next SendInput takes; all when none left
     struct Process { ProcessKey key; std::u16string file; };
     std::map<WindowId, Process> processes{{42, {{7, 100}, u"notepad.exe"}}};
     int fileNameQueries = 0;
@@ -40,9 +44,23 @@ public:
     void injectKey(std::uint32_t vk, bool release) override {
         calls.push_back("inject " + std::to_string(vk) + (release ? " up" : " down"));
     }
-    void injectUnit(char16_t unit) override { calls.push_back("unit " + std::to_string(unit)); }
     void scheduleTyping() override { calls.push_back("schedule"); }
-    ForegroundFocus foregroundFocus() override { return foreground; }
+    ForegroundFacts foregroundFacts() override { return foreground; }
+    bool focusRecordable(WindowId w) override { return shellWindows.count(w) == 0; }
+    std::size_t sendKeys(const KeyStroke* keys, std::size_t count) override {
+        std::size_t taken = count;
+        if (!sendAnswers.empty()) {
+            taken = std::min(count, sendAnswers.front());
+            sendAnswers.erase(sendAnswers.begin());
+        }
+        calls.push_back("send " + std::to_string(taken) + "/" + std::to_string(count));
+        for (const KeyStroke* k = keys; k != keys + taken; ++k) {
+            calls.push_back((k->virtualKey ? "inject " + std::to_string(k->virtualKey) : "unit " + std::to_string(k->unit)) +
+                            (k->release ? " up" : " down"));
+            if (!k->release) injected.push_back(k->virtualKey == kVkReturn ? u'\r' : k->virtualKey == kVkLeft ? u'<' : k->unit);
+        }
+        return taken;
+    }
     bool processOf(WindowId w, ProcessKey& key) override {
         const auto found = processes.find(w);
         if (found == processes.end()) return false;
@@ -84,10 +102,11 @@ struct QuietPlatform final : KeyPlatform {
         return true;
     }
     void injectKey(std::uint32_t, bool) override {}
-    void injectUnit(char16_t) override {}
     void scheduleTyping() override {}
     HookResult passOn(const KeyEvent&) override { return 0; }
-    ForegroundFocus foregroundFocus() override { return {ForegroundFocus::Foreign, 1}; }
+    ForegroundFacts foregroundFacts() override { return {1, false, false, 1, false}; }
+    bool focusRecordable(WindowId) override { return true; }
+    std::size_t sendKeys(const KeyStroke*, std::size_t count) override { return count; }
     bool processOf(WindowId, ProcessKey& key) override {
         key = {1, 1};
         return true;

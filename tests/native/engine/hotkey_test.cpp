@@ -46,7 +46,7 @@ TEST_F(Engine, WinModeTypesSwallowsAndMasksTheWinRelease) {
 
     Hold({});
     EXPECT_EQ(Send(kVkLeftWin, kMsgKeyUp), 7);
-    EXPECT_EQ(TakeCalls(), (Calls{"inject 160 down", "pass 91", "inject 160 up"}));
+    EXPECT_EQ(TakeCalls(), (Calls{"inject 232 down", "pass 91", "inject 232 up"}));
     EXPECT_FALSE(state.maskWinRelease);
     EXPECT_EQ(Send(kVkLeftWin, kMsgKeyUp), 7) << "the mask is one-shot";
     EXPECT_EQ(TakeCalls(), (Calls{"pass 91"}));
@@ -87,18 +87,21 @@ TEST_F(Engine, MainAndOtherModifierMustBeExact) {
 
 TEST_F(Engine, TheMainModifierReleaseIsMaskedWithoutSideEffects) {
     table.Append('1', kModifierNone, u"a");
-    const Calls shift{"inject 160 down", "pass 91", "inject 160 up"};
+    // Never Shift: it would turn Caps Lock off for some, and reach the target as a Shift tap.
     const Calls unassigned{"inject 232 down", "pass 91", "inject 232 up"};
+    const Calls altUnassigned{"inject 232 down", "pass 164", "inject 232 up"};
     struct Case { std::int32_t mode; std::set<std::uint32_t> heldAtRelease; std::uint32_t released; Calls calls; };
     const Case cases[] = {
-        {0, {}, kVkLeftWin, shift},
-        {0, {kVkShift}, kVkLeftWin, {"pass 91"}},
-        // Shift with Ctrl or Alt held would switch the keyboard layout.
+        {0, {}, kVkLeftWin, unassigned},
+        {0, {kVkShift}, kVkLeftWin, {"pass 91"}},  // Shift held is chord enough
         {0, {kVkControl}, kVkLeftWin, unassigned},
         {0, {kVkAlt}, kVkLeftWin, unassigned},
-        {0, {kVkControl, kVkShift}, kVkLeftWin, unassigned},
+        {0, {kVkControl, kVkShift}, kVkLeftWin, {"pass 91"}},
         // A lone Alt press and release, as the target sees it, would enter its menu bar.
-        {1, {}, kVkLeftAlt, {"inject 232 down", "pass 164", "inject 232 up"}},
+        {1, {}, kVkLeftAlt, altUnassigned},
+        {1, {kVkShift}, kVkLeftAlt, altUnassigned},
+        {1, {kVkControl}, kVkLeftAlt, altUnassigned},
+        {1, {kVkControl, kVkShift}, kVkRightAlt, {"inject 232 down", "pass 165", "inject 232 up"}},
     };
     for (const Case& c : cases) {
         state.modifierMode = c.mode;
@@ -110,6 +113,23 @@ TEST_F(Engine, TheMainModifierReleaseIsMaskedWithoutSideEffects) {
         EXPECT_EQ(TakeCalls(), c.calls) << c.mode << " " << c.heldAtRelease.size();
         Send(c.released, kMsgKeyUp);
         EXPECT_EQ(TakeCalls().size(), 1u) << "one release is masked";
+    }
+}
+
+TEST_F(Engine, TheHookFollowsTheModifiersItSees) {
+    struct Case { std::vector<std::pair<std::uint32_t, std::uint32_t>> events; std::set<std::uint32_t> held; };
+    const Case cases[] = {
+        {{{kVkLeftWin, kMsgKeyDown}, {kVkLeftWin, kMsgKeyUp}, {92, kMsgKeyDown}}, {92}},
+        {{{kVkRightShift, kMsgKeyDown}, {kVkLeftShift, kMsgKeyDown}, {kVkLeftShift, kMsgKeyUp}}, {kVkShift}},
+        {{{kVkRightControl, kMsgKeyDown}, {kVkLeftAlt, kMsgSysKeyDown}, {kVkShift, kMsgKeyDown}}, {kVkControl, kVkAlt, kVkShift}},
+        {{{kVkRightAlt, kMsgSysKeyDown}, {kVkRightAlt, kMsgSysKeyUp}, {kVkLeftShift, 258}}, {}},
+    };
+    for (const Case& c : cases) {
+        state.heldModifiers = 0;
+        state.engineActive = &c != cases;  // paused, the hook still follows them
+        for (const auto& [key, message] : c.events) Send(key, message);
+        for (std::uint32_t vk : std::initializer_list<std::uint32_t>{kVkShift, kVkControl, kVkAlt, kVkLeftWin, 92})
+            EXPECT_EQ(ModifierHeld(state, vk), c.held.count(vk) != 0) << vk << " after case " << (&c - cases);
     }
 }
 
@@ -172,16 +192,17 @@ TEST_F(Engine, LineBreaksAreTypedOnceAndKeystrokesWaitForTheModifierRelease) {
     EXPECT_TRUE(TakeCalls().empty()) << "nothing typed while Win is down";
     Hold({});
     Send(kVkLeftWin, kMsgKeyUp);
-    EXPECT_EQ(TakeCalls(), (Calls{"inject 160 down", "pass 91", "inject 160 up", "schedule"}));
+    EXPECT_EQ(TakeCalls(), (Calls{"inject 232 down", "pass 91", "inject 232 up", "schedule"}));
     TextTypist typist;
     FakeDates dates;
     typist.TakePending(state, table);
     EXPECT_FALSE(typist.Step(platform, dates, 0).tick);
     const Calls enter{"inject 13 down", "inject 13 up"};
-    Calls typed{"unit 97"};
+    Calls typed{"send 14/14", "unit 97 down", "unit 97 up"};  // one call for the whole text
     for (char16_t unit : {u'b', u'c', u'd'}) {
         typed.insert(typed.end(), enter.begin(), enter.end());
-        typed.push_back("unit " + std::to_string(unit));
+        typed.push_back("unit " + std::to_string(unit) + " down");
+        typed.push_back("unit " + std::to_string(unit) + " up");
     }
     EXPECT_EQ(TakeCalls(), typed);
     typist.TakePending(state, table);
@@ -211,10 +232,13 @@ TEST(HookWatchdog, ReinstallsOnlyWhenTheHookMissedTheLatestRawEvent) {
     const Case cases[] = {
         {1000, 1000, 1000, false},
         {1000, 1200, 1250, false},
-        {1000, 1200, 1100, true},  // dropped between two events of one check
-        {1000, 1000, 990, true},
+        {1000, 1200, 1099, true},  // dropped between two events of one check
+        {1000, 1000, 990, false},  // raw input stamped a little later than the hook: the same key
+        {1000, 1000, 900, false},  // at the margin
+        {1000, 1000, 899, true},
         {0xFFFFFFF0u, 0x10, 0x10, false},  // the tick count wrapped
-        {0x10, 0x10, 0xFFFFFFF0u, true},
+        {0x10, 0x10, 0xFFFFFFF0u, false},
+        {0x10, 0x10, 0xFFFFFF00u, true},
     };
     for (const Case& c : cases) {
         HookWatchdog watchdog;
@@ -285,30 +309,51 @@ TEST_F(Engine, LayoutRuleLetsForeignLayoutsThrough) {
 
 TEST_F(Engine, TheTextGoesToTheFocusOfTheProgramInFront) {
     table.Append('1', kModifierNone, u"a");
-    platform.liveWindows = {42, 43, 50};
+    platform.liveWindows = {42, 43, 50, 60};
     platform.processes[50] = {{9, 1}, u"wordpad.exe"};
-    using F = ForegroundFocus;
-    struct Case { const char* what; F foreground; WindowId recorded; std::string typedInto; };
+    platform.shellWindows = {60};
+    using F = ForegroundFacts;
+    const F own{77, true, false, 78, true};
+    struct Case {
+        const char* what;
+        F foreground;
+        std::vector<WindowId> focusEvents;  // since the target 42 was recorded
+        std::int32_t typeMode;
+        std::string typedInto;
+    };
+    const std::int32_t posted = kTypeByMessages, keys = kTypeByKeystrokes;
     const Case cases[] = {
-        {"another program in front, with its focus", {F::Foreign, 50}, 42, "post 50"},
-        {"recorded window stale, never asked", {F::Foreign, 43}, 5, "post 43"},
-        {"Vellory's own window in front: the last foreign focus", {F::Own, 77}, 42, "post 42"},
-        {"own window in front, recorded window closed", {F::Own, 77}, 5, ""},
-        {"own window in front, nothing recorded yet", {F::Own, 77}, 0, ""},
-        {"no foreground, or another desktop", {F::Unknown, 0}, 42, ""},
+        {"another program in front, with its focus", {50, false, false, 50, false}, {}, posted, "post 50"},
+        {"keystrokes, queued for the program in front", {50, false, false, 50, false}, {}, keys, "queued"},
+        {"recorded window stale, never asked", {43, false, false, 43, false}, {5}, posted, "post 43"},
+        {"a console: its thread has no focus to tell", {43, false, false, 0, false}, {}, posted, "post 43"},
+        {"Vellory's own window in front: the last foreign focus", own, {}, posted, "post 42"},
+        {"own window in front after the taskbar passed the focus on", own, {60}, posted, "post 42"},
+        {"own window in front, keystrokes would reach it", own, {}, keys, ""},
+        {"own window in front, recorded window closed", own, {5}, posted, ""},
+        {"own window in front, its focus unknown", {77, true, false, 0, false}, {}, posted, "post 42"},
+        {"the taskbar in front", {60, false, true, 61, false}, {60}, posted, ""},
+        {"no foreground, or another desktop", {}, {}, posted, ""},
     };
     Hold({kVkLeftWin});
     for (const Case& c : cases) {
         platform.foreground = c.foreground;
-        state.focusWindow = c.recorded;
+        state.typeMode = c.typeMode;
+        state.focusWindow = 0;
+        OnFocusEvent(state, 42, platform);
+        for (WindowId w : c.focusEvents) OnFocusEvent(state, w, platform);
         const bool typed = !c.typedInto.empty();
         EXPECT_EQ(Send('1'), typed ? 1 : 7) << c.what;
         EXPECT_EQ(Send('1', kMsgKeyUp), typed ? 1 : 7) << c.what;
         const Calls calls = TakeCalls();
         const Calls passed{"pass 49", "pass 49"};
-        EXPECT_EQ(calls, typed ? Calls{c.typedInto} : passed) << c.what;
+        EXPECT_EQ(calls, typed ? (c.typeMode == keys ? Calls{} : Calls{c.typedInto}) : passed) << c.what;
         state.maskWinRelease = false;
+        state.pendingCount = 0;
     }
+    state.focusWindow = 42;
+    OnFocusEvent(state, 0, platform);
+    EXPECT_EQ(state.focusWindow, 42u) << "a focus event without a window records nothing";
 }
 
 TEST_F(Engine, WhilePausedEveryEventPassesAndNoChordFiresLater) {
@@ -359,7 +404,7 @@ TEST_F(Engine, AnExcludedProgramGetsTheChordAsIfVelloryWereNotThere) {
     platform.processes[50] = {{9, 1}, u"VMware-VMX.exe"};
     state.exclusions.Set(u"mstsc.exe|vmware*.exe");
     Hold({kVkLeftWin});
-    platform.foreground = {ForegroundFocus::Foreign, 50};
+    platform.foreground = {50, false, false, 50, false};
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(Send('1'), 7);
         EXPECT_EQ(Send('1', kMsgKeyUp), 7);
@@ -373,13 +418,13 @@ TEST_F(Engine, AnExcludedProgramGetsTheChordAsIfVelloryWereNotThere) {
     EXPECT_EQ(platform.fileNameQueries, 1) << "later chords take the remembered verdict";
 
     // Another program still gets the text; its verdict is remembered beside the first one.
-    platform.foreground = {ForegroundFocus::Foreign, 42};
+    platform.foreground = {42, false, false, 42, false};
     EXPECT_EQ(Send('1'), 1);
     EXPECT_EQ(Send('1'), 1);
     EXPECT_EQ(platform.fileNameQueries, 2);
     // The excluded program ended and its id went to another one, which is asked afresh.
     platform.processes[50] = {{9, 2}, u"notepad.exe"};
-    platform.foreground = {ForegroundFocus::Foreign, 50};
+    platform.foreground = {50, false, false, 50, false};
     EXPECT_EQ(Send('1'), 1);
     EXPECT_EQ(platform.fileNameQueries, 3);
     // A program that cannot be asked is kept out while there is a list at all.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine/insert_way.h"
 #include "engine/typist.h"
 #include "fake_platform.h"
@@ -106,30 +108,77 @@ TEST_F(Typing, ALongTextArrivesWholeAndInOrderAsTheTargetDrains) {
 
 TEST_F(Typing, TheCursorMarkWaitsForEveryModifierAndStepsBack) {
     table.Append('9', kModifierShift, u"«{курсор}» {время}");
-    platform.held = {kVkLeftWin, kVkShift};
-    EXPECT_EQ(Send('9'), 1);
-    EXPECT_TRUE(platform.posted.empty()) << "nothing typed from the hook";
-    for (const std::set<std::uint32_t>& held : {std::set<std::uint32_t>{kVkLeftWin, kVkShift}, {kVkShift}}) {
-        platform.held = held;
-        EXPECT_TRUE(Tick());
-        EXPECT_TRUE(platform.posted.empty()) << "a Left step with Shift held would select";
+    // In front, the steps are injected behind the releases; behind Vellory's own window they
+    // are posted, a moment after the releases.
+    for (const bool inFront : {true, false}) {
+        platform.foreground = inFront ? ForegroundFacts{42, false, false, 42, false} : ForegroundFacts{77, true, false, 77, true};
+        state.focusWindow = 42;
+        platform.held = {kVkLeftWin, kVkShift};
+        platform.posted.clear();
+        platform.calls.clear();
+        EXPECT_EQ(Send('9'), 1);
+        for (const std::set<std::uint32_t>& held : {std::set<std::uint32_t>{kVkLeftWin, kVkShift}, {kVkShift}}) {
+            platform.held = held;
+            EXPECT_TRUE(Tick());
+            EXPECT_TRUE(platform.posted.empty()) << "a Left step with Shift held would select";
+        }
+        platform.held = {};
+        EXPECT_EQ(Tick(), !inFront) << "a posted step waits for the target to read the releases";
+        EXPECT_FALSE(Tick(TextTypist::kSettleMs));
+        EXPECT_EQ(platform.posted, u"«» 14:05");
+        EXPECT_EQ(std::exchange(platform.injected, u""), inFront ? u"<<<<<<<" : u"");
+        EXPECT_EQ(std::count(platform.calls.begin(), platform.calls.end(), "key 42 37 up"), inFront ? 0 : 7);
     }
-    // Win comes up masked by the unassigned key: an injected Shift would reach the target after the text.
-    platform.calls.clear();
-    Send(kVkLeftWin, kMsgKeyUp);
-    EXPECT_EQ(platform.calls, (Calls{"inject 232 down", "pass 91", "inject 232 up"}));
-    platform.held = {};
-    platform.calls.clear();
-    EXPECT_TRUE(Tick()) << "the target reads the releases first";
-    EXPECT_TRUE(platform.posted.empty());
-    EXPECT_FALSE(Tick(TextTypist::kSettleMs));
-    EXPECT_EQ(platform.posted, u"«» 14:05");
-    Calls keys;
-    for (const Calls::value_type& call : platform.calls)
-        if (call.rfind("key", 0) == 0) keys.push_back(call);
-    Calls left;
-    for (int i = 0; i < 7; ++i) left.insert(left.end(), {"key 42 37 down", "key 42 37 up"});
-    EXPECT_EQ(keys, left);
+}
+
+TEST_F(Typing, KeystrokesWaitUntilEveryModifierIsUp) {
+    table.Append('3', kModifierCtrl, u"a\nb");
+    state.typeMode = kTypeByKeystrokes;
+    // What is still held at each tick after the Win release: nothing goes out before all are up.
+    using Held = std::set<std::uint32_t>;
+    const std::vector<Held> cases[] = {
+        {{kVkControl}}, {{kVkLeftWin}}, {{kVkShift}}, {{kVkAlt}}, {{kVkRightWin}, {kVkRightWin, kVkControl}, {kVkControl}}, {},
+    };
+    for (const std::vector<Held>& ticks : cases) {
+        platform.held = {kVkLeftWin, kVkControl};
+        EXPECT_EQ(Send('3'), 1);
+        Send(kVkLeftWin, kMsgKeyUp);
+        for (const Held& held : ticks) {
+            platform.held = held;
+            EXPECT_TRUE(Tick());
+            EXPECT_EQ(platform.injected, u"") << "typed with " << *held.begin() << " held";
+        }
+        platform.held = {};
+        EXPECT_FALSE(Tick());
+        EXPECT_EQ(std::exchange(platform.injected, u""), u"a\rb");
+    }
+}
+
+TEST_F(Typing, ACutOffSendInputLosesNothingAndTypesNothingTwice) {
+    std::u16string text;
+    for (int i = 0; i < 70; ++i) text += static_cast<char16_t>(u'a' + i % 26);
+    table.Append('1', kModifierNone, WideString(std::u16string_view(text + u"{курсор}!")));
+    state.typeMode = kTypeByKeystrokes;
+    struct Case { std::vector<std::size_t> answers; std::size_t calls, typed; };
+    const Case cases[] = {
+        {{}, 2, 72},           // 64 units, then 7 units and the Left step
+        {{5, 1, 200}, 4, 72},  // cut off twice, once inside a unit: the rest at the next ticks
+        {{128, 3, 0}, 3, 66},  // nothing taken: input is blocked, the rest is dropped
+        {{0}, 1, 0},
+    };
+    for (const Case& c : cases) {
+        platform.sendAnswers = c.answers;
+        platform.held = {kVkLeftWin};
+        EXPECT_EQ(Send('1'), 1);
+        platform.held = {};
+        Send(kVkLeftWin, kMsgKeyUp);
+        platform.calls.clear();
+        for (int i = 0; i < 10 && Tick(); ++i) {}
+        EXPECT_FALSE(typist.Busy());
+        EXPECT_EQ(std::count_if(platform.calls.begin(), platform.calls.end(),
+                                [](const std::string& call) { return call.rfind("send", 0) == 0; }), c.calls);
+        EXPECT_EQ(std::exchange(platform.injected, u""), (text + u"!<").substr(0, c.typed)) << (&c - cases);
+    }
 }
 
 TEST_F(Typing, TheClipboardIsWaitedForBriefly) {
@@ -172,7 +221,7 @@ TEST_F(Typing, PastesThroughTheClipboardOrTypesTheTextWhenItCannot) {
     typist.OnPlaced(true);
     next = typist.Step(platform, dates, now += 10);
     EXPECT_TRUE(next.pasted);
-    EXPECT_EQ(platform.calls, (Calls{"paste 42", "inject 37 down", "inject 37 up"}));
+    EXPECT_EQ(platform.calls, (Calls{"paste 42", "send 2/2", "inject 37 down", "inject 37 up"}));
     EXPECT_FALSE(typist.Busy());
 
     // Which chords go that way: the keystroke list before the clipboard list, then long texts
@@ -194,7 +243,7 @@ TEST_F(Typing, PastesThroughTheClipboardOrTypesTheTextWhenItCannot) {
         EXPECT_EQ(typist.Step(platform, dates, now += 10).place, c.pasted) << c.key;
         typist.OnPlaced(false);  // held open by another program: typed instead, never lost
         Tick();
-        EXPECT_EQ(platform.calls.size(), c.key == '2' ? 5u : 10u) << c.key;
+        EXPECT_EQ(std::exchange(platform.injected, u""), c.key == '2' ? u"12345" : u"09.12.2026") << c.key;
         EXPECT_FALSE(typist.Busy());
     }
     state.clipboardPrograms.Set(u"");

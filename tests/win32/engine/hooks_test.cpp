@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "engine/win32/foreground_watch.h"
 #include "engine/win32/hooks.h"
 #include "engine/win32/key_platform.h"
 
@@ -37,17 +38,33 @@ TEST(Hooks, SecondInstallFailsAndKeepsTheFirstHooks) {
     EXPECT_EQ(state.focusHook, nullptr);
 }
 
-TEST(Hooks, FocusEventsRecordTheWindowWhateverTheObjectId) {
+TEST(Hooks, FocusEventsRecordOnlyWhereTheUserTypes) {
     EngineState state;
     HotkeyTable table;
     ASSERT_TRUE(InstallHooks({&state, &table}, GetModuleHandleW(nullptr)));
-    HWND some = GetDesktopWindow();
-    focusEventProc(nullptr, EVENT_OBJECT_FOCUS, some, -4 /* OBJID_CLIENT */, 0, 0, 0);
-    EXPECT_EQ(state.focusWindow, reinterpret_cast<WindowId>(some));
-    focusEventProc(nullptr, EVENT_OBJECT_FOCUS, reinterpret_cast<HWND>(0x1234), 17, 3, 0, 0);
-    EXPECT_EQ(state.focusWindow, 0x1234u);
-    focusEventProc(nullptr, EVENT_OBJECT_SHOW, some, 0, 0, 0, 0);
-    EXPECT_EQ(state.focusWindow, 0x1234u) << "other events are ignored";
+    // Shell windows by their class; the classes are the test's own, registered in this process.
+    const wchar_t* classes[] = {L"Shell_TrayWnd", L"Progman", L"VelloryPlainWindow"};
+    HWND windows[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = classes[i];
+        RegisterClassW(&wc);
+        windows[i] = CreateWindowExW(0, classes[i], L"", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr,
+                                     wc.hInstance, nullptr);
+        ASSERT_NE(windows[i], nullptr);
+    }
+    EXPECT_TRUE(IsShellWindow(windows[0]));
+    EXPECT_TRUE(IsShellWindow(windows[1]));
+    EXPECT_FALSE(IsShellWindow(windows[2]));
+    // None of these is recorded: Vellory's own window, the desktop, a handle of no window.
+    state.focusWindow = 0x42;
+    for (HWND window : {windows[2], GetDesktopWindow(), reinterpret_cast<HWND>(0x1234)}) {
+        focusEventProc(nullptr, EVENT_OBJECT_FOCUS, window, -4 /* OBJID_CLIENT */, 0, 0, 0);
+        EXPECT_EQ(state.focusWindow, 0x42u);
+    }
+    for (HWND window : windows) DestroyWindow(window);
     RemoveHooks(state);
 }
 
@@ -93,6 +110,12 @@ TEST(Hooks, AFocusEventRaisedByAnotherProgramIsRecorded) {
     unsigned long long edit1 = 0, edit2 = 0;
     ASSERT_EQ(sscanf(text.c_str() + text.find("ready"), "ready %llu %llu", &edit1, &edit2), 2) << text;
     EXPECT_EQ(state.focusWindow, static_cast<WindowId>(edit2));
+    // Another ordinary program of the user is read, and is not above us: its keys reach the hook.
+    DWORD ours = 0, theirs = 0;
+    EXPECT_EQ(ReadIntegrity(GetCurrentProcess(), ours), IntegrityReading::Known);
+    EXPECT_EQ(ReadIntegrity(process.hProcess, theirs), IntegrityReading::Known);
+    EXPECT_EQ(theirs, ours);
+    EXPECT_FALSE(WindowRunsAbove(GetAncestor(reinterpret_cast<HWND>(edit2), GA_ROOT)));
     RemoveHooks(state);
     TerminateProcess(process.hProcess, 0);
     WaitForSingleObject(process.hProcess, 5000);

@@ -480,6 +480,8 @@ TEST_F(OpenDialog, EveryControlGetsItsAnchorFromWhereItLies) {
         {GetDlgItem(General(), IDC_MINIMIZE_TO_TRAY), RightFollows},
         {GetDlgItem(Hotkeys(), IDC_MODIFIER_WIN), NothingFollows},
         {GetDlgItem(Hotkeys(), IDC_MODIFIER_ALT), NothingFollows},
+        {GetDlgItem(Hotkeys(), IDC_HOTKEY_EXPORT), RightFollows | LeftFollows},  // beside the modifier, moved right
+        {GetDlgItem(Hotkeys(), IDC_HOTKEY_IMPORT), RightFollows | LeftFollows},
     };
     const auto& entries = dialog.Layout()->Entries();
     for (const auto& e : expected) {
@@ -557,6 +559,51 @@ TEST(TextEditDialog, ReturnsTheTextOnlyOnOk) {
         EXPECT_EQ(editor.RunModal(IDD_TEXT_EDIT, nullptr), c.result);
         EXPECT_EQ(U16(editor.Text()), c.text) << "the caller reads it only after OK";
     }
+}
+
+// Answers the refusal a dialog shows ("Vellory" message boxes) with OK, counting them.
+int g_refusals = 0;
+void CALLBACK AnswerRefusal(HWND, UINT, UINT_PTR, DWORD) {
+    if (HWND box = FindDialog(L"Vellory")) {
+        ++g_refusals;
+        SendMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+}
+
+TEST(TextEditDialog, RefusesWinLOnlyWhereWindowsTakesIt) {
+    const struct {
+        const char* name;
+        std::int32_t mode;       // the main modifier: 0 Win, 1 Alt
+        std::uint16_t stored;    // the item's key before the dialog
+        BYTE typed;              // the key chosen in the dialog
+        BYTE modifiers;          // HOTKEYF_ flags with it
+        bool refused;
+    } cases[] = {
+        {"Win + L", 0, '1', 'L', 0, true},
+        {"Win + Ctrl + L", 0, '1', 'L', HOTKEYF_CONTROL, true},
+        {"Win + Shift + L", 0, '1', 'L', HOTKEYF_SHIFT, true},
+        {"Alt + L", 1, '1', 'L', 0, false},
+        {"Win + K", 0, '1', 'K', 0, false},
+        {"a stored Win + L keeps its chord", 0, 'L', 'L', 0, false},
+    };
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, AnswerRefusal);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_refusals = 0;
+        TextEditDialog editor;
+        editor.SetText(WideString(u"x"));
+        editor.SetChord(c.stored, kModifierNone);
+        editor.SetModifierMode(c.mode);
+        Answer answer(L"Строка", [&](HWND window) {
+            SendDlgItemMessageW(window, IDC_ITEM_KEY, HKM_SETHOTKEY, MAKEWORD(c.typed, c.modifiers), 0);
+            SendMessageW(window, WM_COMMAND, IDOK, 0);
+            if (IsWindow(window)) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+        });
+        EXPECT_EQ(editor.RunModal(IDD_TEXT_EDIT, nullptr), c.refused ? IDCANCEL : IDOK);
+        EXPECT_EQ(g_refusals, c.refused ? 1 : 0);
+        EXPECT_EQ(editor.KeyCode(), c.refused ? c.stored : c.typed) << "a refused chord changes nothing";
+    }
+    KillTimer(nullptr, timer);
 }
 
 // The process's window and GDI objects, and the icon the dialog owns, after many openings.

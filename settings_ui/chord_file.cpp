@@ -1,0 +1,420 @@
+#include "settings_ui/chord_file.h"
+
+#include <iterator>
+
+namespace {
+
+constexpr std::u16string_view kCaptionColumn = u"Комбинация";
+constexpr std::u16string_view kCodeColumn = u"Код клавиши";
+constexpr std::u16string_view kTextColumn = u"Текст";
+constexpr std::u16string_view kWayColumn = u"Способ";
+
+constexpr std::u16string_view kWayNames[] = {u"", u"сообщениями окну", u"нажатиями клавиш", u"через буфер обмена"};
+
+// Longer fields are cut where a message quotes them.
+constexpr std::size_t kQuotedFieldUnits = 40;
+
+bool IsFormulaStart(char16_t unit) { return unit == u'=' || unit == u'+' || unit == u'-' || unit == u'@'; }
+
+// A spreadsheet takes a field that starts with one of "=+-@" for a formula; an apostrophe in
+// front makes it text. A text that starts with apostrophes before such a character gets one
+// more, so that import, which takes one off, gives back exactly what was written.
+bool NeedsTextMark(std::u16string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == u'\'') ++i;
+    return i < text.size() && IsFormulaStart(text[i]);
+}
+
+std::u16string_view Trimmed(std::u16string_view text) {
+    while (!text.empty() && (text.front() == u' ' || text.front() == u'\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == u' ' || text.back() == u'\t')) text.remove_suffix(1);
+    return text;
+}
+
+void AppendUtf8(std::string& out, std::u16string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::uint32_t code = text[i];
+        if (code >= 0xD800 && code < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
+            code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00);
+        // A lone surrogate is written in the three bytes of its code, which the reader takes
+        // back, so even such a text comes back as it was.
+        if (code < 0x80) {
+            out += static_cast<char>(code);
+        } else if (code < 0x800) {
+            out += static_cast<char>(0xC0 | (code >> 6));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            out += static_cast<char>(0xE0 | (code >> 12));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (code >> 18));
+            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+}
+
+void AppendField(std::string& out, std::u16string_view field, bool guardFormula) {
+    std::u16string written;
+    if (guardFormula && NeedsTextMark(field)) written += u'\'';
+    written += field;
+    if (written.find_first_of(u";\"\r\n") == std::u16string::npos) {
+        AppendUtf8(out, written);
+        return;
+    }
+    std::u16string quoted(1, u'"');
+    for (const char16_t unit : written) {
+        if (unit == u'"') quoted += u'"';
+        quoted += unit;
+    }
+    quoted += u'"';
+    AppendUtf8(out, quoted);
+}
+
+// Every line break, however written, as the CR LF the item dialog stores.
+std::u16string WithCrLf(std::u16string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r' || text[i] == u'\n') {
+            if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+            out += u"\r\n";
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// What typing the text gives: every line break is one Enter.
+std::u16string Typed(std::u16string_view text) {
+    std::u16string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+        out += text[i] == u'\n' ? u'\r' : text[i];
+    }
+    return out;
+}
+
+bool StartsWithNoCase(std::u16string_view text, std::u16string_view lowerPrefix) {
+    if (text.size() < lowerPrefix.size()) return false;
+    for (std::size_t i = 0; i < lowerPrefix.size(); ++i) {
+        const char16_t unit = text[i] >= u'A' && text[i] <= u'Z' ? static_cast<char16_t>(text[i] + 32) : text[i];
+        if (unit != lowerPrefix[i]) return false;
+    }
+    return true;
+}
+
+// "Shift+49", "Ctrl+49" or "49". Codes 0 to 2 cannot be stored among the items, 255 is no key.
+bool ParseChordCode(std::u16string_view field, std::uint16_t& keyCode, std::int32_t& extraModifier) {
+    field = Trimmed(field);
+    extraModifier = kModifierNone;
+    if (StartsWithNoCase(field, u"ctrl+")) {
+        extraModifier = kModifierCtrl;
+        field = Trimmed(field.substr(5));
+    } else if (StartsWithNoCase(field, u"shift+")) {
+        extraModifier = kModifierShift;
+        field = Trimmed(field.substr(6));
+    }
+    if (field.empty() || field.size() > 3) return false;
+    unsigned value = 0;
+    for (const char16_t unit : field) {
+        if (unit < u'0' || unit > u'9') return false;
+        value = value * 10 + (unit - u'0');
+    }
+    if (value < 3 || value > 254) return false;
+    keyCode = static_cast<std::uint16_t>(value);
+    return true;
+}
+
+WideString Quoted(std::u16string_view field) {
+    WideString text(u"«");
+    text.Append(field.substr(0, kQuotedFieldUnits));
+    if (field.size() > kQuotedFieldUnits) text.Append(u"…");
+    text.Append(u"»");
+    return text;
+}
+
+WideString Reason(std::u16string_view before, std::u16string_view quoted, std::u16string_view after) {
+    WideString reason(before);
+    reason.Append(Quoted(quoted));
+    reason.Append(after);
+    return reason;
+}
+
+// Fields and records as a spreadsheet writes them: a quoted field may hold separators, line
+// breaks and doubled quotes; a quote inside an unquoted field is taken as it is.
+class CsvReader {
+public:
+    CsvReader(std::u16string_view text, char16_t separator) : text_(text), separator_(separator) {}
+
+    enum Outcome { Record, End, Broken };
+
+    Outcome Next(std::vector<std::u16string>& fields, std::uint32_t& line, ChordFileFailure& failure) {
+        fields.clear();
+        if (pos_ >= text_.size()) return End;
+        line = line_;
+        for (;;) {
+            std::u16string field;
+            if (pos_ < text_.size() && text_[pos_] == u'"') {
+                if (!ReadQuoted(field, failure)) return Broken;
+            } else {
+                while (pos_ < text_.size() && !AtFieldEnd()) field += text_[pos_++];
+            }
+            fields.push_back(std::move(field));
+            if (pos_ < text_.size() && text_[pos_] == separator_) {
+                ++pos_;
+                continue;
+            }
+            SkipLineBreak();
+            return Record;
+        }
+    }
+
+private:
+    bool AtFieldEnd() const { return text_[pos_] == separator_ || text_[pos_] == u'\r' || text_[pos_] == u'\n'; }
+
+    void SkipLineBreak() {
+        if (pos_ < text_.size() && text_[pos_] == u'\r') ++pos_;
+        if (pos_ < text_.size() && text_[pos_] == u'\n') ++pos_;
+        ++line_;
+    }
+
+    bool ReadQuoted(std::u16string& field, ChordFileFailure& failure) {
+        const std::uint32_t opened = line_;
+        ++pos_;
+        for (;;) {
+            if (pos_ >= text_.size()) {
+                failure = {opened, WideString(u"кавычка в этой строке не закрыта")};
+                return false;
+            }
+            const char16_t unit = text_[pos_++];
+            if (unit == u'"') {
+                if (pos_ < text_.size() && text_[pos_] == u'"') {
+                    field += u'"';
+                    ++pos_;
+                    continue;
+                }
+                if (pos_ < text_.size() && !AtFieldEnd()) {
+                    failure = {line_, WideString(u"после закрывающей кавычки идёт текст")};
+                    return false;
+                }
+                return true;
+            }
+            if (unit == u'\n' || (unit == u'\r' && (pos_ >= text_.size() || text_[pos_] != u'\n'))) ++line_;
+            field += unit;
+        }
+    }
+
+    std::u16string_view text_;
+    char16_t separator_;
+    std::size_t pos_ = 0;
+    std::uint32_t line_ = 1;
+};
+
+int ColumnOf(const std::vector<std::u16string>& header, std::u16string_view name) {
+    for (std::size_t i = 0; i < header.size(); ++i)
+        if (Trimmed(header[i]) == name) return static_cast<int>(i);
+    return -1;
+}
+
+std::u16string_view FieldAt(const std::vector<std::u16string>& fields, int column) {
+    return column >= 0 && static_cast<std::size_t>(column) < fields.size() ? std::u16string_view(fields[column])
+                                                                            : std::u16string_view();
+}
+
+bool AllEmpty(const std::vector<std::u16string>& fields) {
+    for (const auto& field : fields)
+        if (!field.empty()) return false;
+    return true;
+}
+
+// Checks one row's fields into `row`; false with the reason in `failure`.
+bool TakeRow(const std::vector<std::u16string>& fields, int codeColumn, int textColumn, int wayColumn,
+             ChordRow& row, ChordFileFailure& failure) {
+    const std::u16string_view code = FieldAt(fields, codeColumn);
+    if (!ParseChordCode(code, row.keyCode, row.extraModifier)) {
+        failure.reason = Trimmed(code).empty() ? WideString(u"нет кода клавиши")
+                                               : Reason(u"код клавиши ", Trimmed(code), u" не прочитан");
+        return false;
+    }
+    std::u16string_view text = FieldAt(fields, textColumn);
+    if (!text.empty() && text[0] == u'\'' && NeedsTextMark(text.substr(1))) text.remove_prefix(1);
+    const std::u16string stored = WithCrLf(text);
+    if (stored.size() > kMaxChordTextUnits) {
+        failure.reason = WideString(u"текст длиннее 32\u00A0767 знаков");
+        return false;
+    }
+    row.text = WideString(std::u16string_view(stored));
+    const std::u16string_view way = Trimmed(FieldAt(fields, wayColumn));
+    for (std::size_t i = 0; i < std::size(kWayNames); ++i) {
+        if (way == kWayNames[i]) {
+            row.way = static_cast<InsertWay>(i);
+            return true;
+        }
+    }
+    failure.reason = Reason(u"способ вставки ", way, u" неизвестен");
+    return false;
+}
+
+}  // namespace
+
+std::vector<ChordRow> ExportedRows(const HotkeyTable& table, ChordCaptionFunction caption) {
+    std::vector<ChordRow> rows;
+    for (std::size_t i = 0; i < table.Count(); ++i) {
+        const HotkeyItem& item = table.At(i);
+        if (table.FindChord(item.keyCode, item.extraModifier) != static_cast<std::int32_t>(i)) continue;
+        ChordRow row;
+        row.caption = caption(item.keyCode, item.extraModifier);
+        row.keyCode = item.keyCode;
+        row.extraModifier = item.extraModifier;
+        row.text = item.text.IsNull() ? WideString(u"") : item.text;
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+WideString ChordCode(std::uint16_t keyCode, std::int32_t extraModifier) {
+    WideString code(u"");
+    const int modifierClass = HotkeyTable::ModifierClass(extraModifier);
+    if (modifierClass == 1) code.Append(u"Shift+");
+    if (modifierClass == 2) code.Append(u"Ctrl+");
+    code.Append(WideString::FromInt(keyCode));
+    return code;
+}
+
+std::string WriteChordFile(const std::vector<ChordRow>& rows) {
+    std::string out = "\xEF\xBB\xBF";
+    AppendUtf8(out, kCaptionColumn);
+    for (const std::u16string_view name : {kCodeColumn, kTextColumn, kWayColumn}) {
+        out += ';';
+        AppendUtf8(out, name);
+    }
+    out += "\r\n";
+    for (const ChordRow& row : rows) {
+        AppendField(out, row.caption.View(), true);
+        out += ';';
+        AppendField(out, ChordCode(row.keyCode, row.extraModifier).View(), false);
+        out += ';';
+        AppendField(out, row.text.View(), true);
+        out += ';';
+        AppendField(out, kWayNames[static_cast<std::size_t>(row.way)], false);
+        out += "\r\n";
+    }
+    return out;
+}
+
+bool DecodeUtf8(std::string_view bytes, std::u16string& text) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    std::u16string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
+                                   : lead >= 0xF0 && lead < 0xF5 ? 4 : 0;
+        if (length == 0 || i + length > bytes.size()) return false;
+        std::uint32_t code = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        // Overlong forms and codes past U+10FFFF are not UTF-8; surrogates are taken, as written.
+        if ((length == 3 && code < 0x800) || (length == 4 && (code < 0x10000 || code > 0x10FFFF))) return false;
+        if (code >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(code);
+        }
+        i += length;
+    }
+    text = std::move(out);
+    return true;
+}
+
+bool ReadChordFile(std::u16string_view text, std::vector<ChordRow>& rows, ChordFileFailure& failure) {
+    rows.clear();
+    if (!text.empty() && text[0] == u'\uFEFF') text.remove_prefix(1);
+    // A spreadsheet saves with the list separator of its locale: the header line tells which.
+    const std::u16string_view firstLine = text.substr(0, text.find_first_of(u"\r\n"));
+    CsvReader reader(text, firstLine.find(u';') != std::u16string_view::npos ? u';' : u',');
+
+    std::vector<std::u16string> fields;
+    std::uint32_t line = 1;
+    failure = {1, WideString()};
+    const CsvReader::Outcome header = reader.Next(fields, line, failure);
+    if (header == CsvReader::Broken) return false;
+    const int codeColumn = ColumnOf(fields, kCodeColumn);
+    const int textColumn = ColumnOf(fields, kTextColumn);
+    const int wayColumn = ColumnOf(fields, kWayColumn);
+    if (header == CsvReader::End || codeColumn < 0 || textColumn < 0) {
+        failure = {1, WideString(u"это не файл комбинаций: нет столбцов «Код клавиши» и «Текст»")};
+        return false;
+    }
+
+    std::vector<ChordRow> read;
+    for (;;) {
+        const CsvReader::Outcome outcome = reader.Next(fields, line, failure);
+        if (outcome == CsvReader::Broken) return false;
+        if (outcome == CsvReader::End) break;
+        if (AllEmpty(fields)) continue;
+        ChordRow row;
+        row.line = line;
+        failure.line = line;
+        if (!TakeRow(fields, codeColumn, textColumn, wayColumn, row, failure)) return false;
+        for (const ChordRow& earlier : read) {
+            if (earlier.keyCode == row.keyCode &&
+                HotkeyTable::ModifierClass(earlier.extraModifier) == HotkeyTable::ModifierClass(row.extraModifier)) {
+                failure.reason = Reason(u"комбинация ", ChordCode(row.keyCode, row.extraModifier).View(),
+                                        u" уже есть в строке ");
+                failure.reason.Append(WideString::FromInt(static_cast<std::int32_t>(earlier.line)));
+                return false;
+            }
+        }
+        read.push_back(std::move(row));
+    }
+    rows = std::move(read);
+    return true;
+}
+
+WideString FailureMessage(const ChordFileFailure& failure) {
+    WideString message(u"Файл не прочитан: строка ");
+    message.Append(WideString::FromInt(static_cast<std::int32_t>(failure.line)));
+    message.Append(u" — ");
+    message.Append(failure.reason);
+    return message;
+}
+
+ChordMerge PlanMerge(const HotkeyTable& table, const std::vector<ChordRow>& rows) {
+    ChordMerge merge;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::int32_t found = table.FindChord(rows[i].keyCode, rows[i].extraModifier);
+        if (found < 0)
+            merge.added.push_back(i);
+        else if (Typed(table.At(static_cast<std::size_t>(found)).text.View()) != Typed(rows[i].text.View()))
+            merge.differing.push_back(i);
+    }
+    return merge;
+}
+
+void ApplyMerge(HotkeyTable& table, const std::vector<ChordRow>& rows, const ChordMerge& merge, bool replace) {
+    if (replace) {
+        for (const std::size_t i : merge.differing) {
+            const std::int32_t found = table.FindChord(rows[i].keyCode, rows[i].extraModifier);
+            if (found >= 0) table.At(static_cast<std::size_t>(found)).text = rows[i].text;
+        }
+    }
+    for (const std::size_t i : merge.added)
+        if (table.FindChord(rows[i].keyCode, rows[i].extraModifier) < 0)
+            table.Append(rows[i].keyCode, rows[i].extraModifier, rows[i].text);
+}
+
+WideString ReplaceQuestion(std::size_t differing) {
+    WideString question(u"В файле ");
+    question.Append(WideString::FromInt(static_cast<std::int32_t>(differing)));
+    question.Append(u" комбинаций, которые уже есть с другим текстом. Заменить их тексты?");
+    return question;
+}
