@@ -30,6 +30,7 @@ enum : std::uint32_t {
     kVkLeftShift = 160,
     kVkRightShift = 161,
     kVkLeftControl = 162,
+    kVkInsert = 45,
     kVkRightControl = 163,
     kVkLeftAlt = 164,  // a low-level hook sees Alt as its left or right key, never as 18
     kVkRightAlt = 165,
@@ -236,9 +237,8 @@ public:
     // Injects the keys as one unbroken run and answers how many the system took: fewer than
     // given when input was cut off, none when input is blocked (a locked desktop).
     virtual std::size_t sendKeys(const KeyStroke* keys, std::size_t count) = 0;
-    // The paste keys for the target's program, at once: left Ctrl and V, or Shift and Insert
-    // for the terminals that take no Ctrl+V. Used by the engine's window only.
-    virtual void injectPaste(WindowId target) = 0;
+    // Whether the target's program is a terminal that takes no Ctrl+V: it pastes on Shift+Insert.
+    virtual bool pastesWithShiftInsert(WindowId target) = 0;
 
 protected:
     ~KeyPlatform() = default;

@@ -91,6 +91,17 @@ void TextTypist::FillBatch(Job& job) {
             job.next = static_cast<std::size_t>(p - base);
         }
     }
+    // The paste keys: left Ctrl, never the generic one, which some terminals read with V as a plain v.
+    if (job.pasteKeys != 0) {
+        const bool shiftInsert = job.pasteKeys == kShiftInsert;
+        const auto modifier = static_cast<std::uint16_t>(shiftInsert ? kVkLeftShift : kVkLeftControl);
+        const auto key = static_cast<std::uint16_t>(shiftInsert ? std::uint32_t{kVkInsert} : std::uint32_t{'V'});
+        for (const KeyStroke stroke : {KeyStroke{modifier, 0, false}, KeyStroke{key, 0, false},
+                                       KeyStroke{key, 0, true}, KeyStroke{modifier, 0, true}})
+            job.batch[job.batchSize++] = stroke;
+        job.pasteKeys = 0;
+        budget -= 2;  // four keys, as many as two units take
+    }
     if (job.next < job.text.size() || !job.inFront) return;
     for (; budget != 0 && job.leftQueued < job.leftPresses; --budget, ++job.leftQueued) add(kVkLeft, 0);
 }
@@ -141,7 +152,7 @@ bool TextTypist::Paste(Job& job, KeyPlatform& platform, Next& next, std::uint32_
             return true;
         case Job::Paste::Placed:
             if (job.next < job.text.size()) {
-                platform.injectPaste(job.target);
+                job.pasteKeys = platform.pastesWithShiftInsert(job.target) ? kShiftInsert : kLeftCtrlV;
                 job.next = job.text.size();
                 next.pasted = true;
             }

@@ -70,6 +70,7 @@ private:
         std::size_t batchSent = 0;
         bool waitModifiers = false;
         enum class Paste : std::uint8_t { None, Asked, Placed, Refused };
+        std::uint8_t pasteKeys = 0;  // kLeftCtrlV or kShiftInsert while the paste keys are still to go
         Paste paste = Paste::None;
         std::uint32_t askedAt = 0;
         bool settle = false;
@@ -80,6 +81,7 @@ private:
         std::size_t progress = 0;       // grows with every key posted or injected
     };
     enum class Outcome { Done, Later, Blocked };
+    static constexpr std::uint8_t kLeftCtrlV = 1, kShiftInsert = 2;
 
     Job MakeJob(const Entry& entry, PlaceholderSource& source, std::uint32_t now);
     // Types what the job may type at this tick.

@@ -139,41 +139,25 @@ std::size_t WindowsKeyPlatform::sendKeys(const KeyStroke* keys, std::size_t coun
         if (keys[i].virtualKey == 0) {
             input.ki.wScan = static_cast<WORD>(keys[i].unit);
             input.ki.dwFlags |= KEYEVENTF_UNICODE;
-        } else if (keys[i].virtualKey >= VK_PRIOR && keys[i].virtualKey <= VK_DOWN) {
-            input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;  // the arrow block's own keys
+        } else if ((keys[i].virtualKey >= VK_PRIOR && keys[i].virtualKey <= VK_DOWN) || keys[i].virtualKey == VK_INSERT) {
+            input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;  // the navigation block's own keys, not the number pad's
         }
         input.ki.dwExtraInfo = kOwnInputMark;
     }
     return ::SendInput(static_cast<UINT>(count), inputs, sizeof(INPUT));
+}
 
 namespace {
 
 // Terminals whose Ctrl+V is a key of the program running in them: they paste on Shift+Insert.
 constexpr const wchar_t* kShiftInsertClasses[] = {L"mintty", L"PuTTY"};
 
-bool PastesWithShiftInsert(HWND window) {
+}  // namespace
+
+bool WindowsKeyPlatform::pastesWithShiftInsert(WindowId target) {
     wchar_t name[32] = {};
-    ::GetClassNameW(::GetAncestor(window, GA_ROOT), name, 32);
+    ::GetClassNameW(::GetAncestor(reinterpret_cast<HWND>(target), GA_ROOT), name, 32);
     for (const wchar_t* terminal : kShiftInsertClasses)
         if (std::wcscmp(name, terminal) == 0) return true;
     return false;
-}
-
-}  // namespace
-
-void WindowsKeyPlatform::injectPaste(WindowId target) {
-    // Left Ctrl, never the generic one: some terminals read a generic Ctrl with V as a plain v.
-    const bool shiftInsert = PastesWithShiftInsert(reinterpret_cast<HWND>(target));
-    const WORD modifier = shiftInsert ? VK_LSHIFT : VK_LCONTROL;
-    const WORD key = shiftInsert ? VK_INSERT : 'V';
-    INPUT inputs[4]{};
-    const WORD order[4] = {modifier, key, key, modifier};
-    for (int i = 0; i < 4; ++i) {
-        inputs[i].type = INPUT_KEYBOARD;
-        inputs[i].ki.wVk = order[i];
-        // Insert lives in the navigation block, not on the number pad.
-        inputs[i].ki.dwFlags = (i >= 2 ? KEYEVENTF_KEYUP : 0) | (order[i] == VK_INSERT ? KEYEVENTF_EXTENDEDKEY : 0);
-        inputs[i].ki.dwExtraInfo = kOwnInputMark;
-    }
-    ::SendInput(4, inputs, sizeof(INPUT));
 }

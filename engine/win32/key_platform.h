@@ -22,7 +22,7 @@ public:
     bool postKey(WindowId window, std::uint32_t virtualKey, bool release) override;
     bool isKeyHeld(std::uint32_t virtualKey) override;
     std::size_t sendKeys(const KeyStroke* keys, std::size_t count) override;
-    void injectPaste(WindowId target) override;
+    bool pastesWithShiftInsert(WindowId target) override;
 
 private:
     const EngineState& state_;

@@ -15,15 +15,16 @@ def check(condition, message):
         raise Failure(message)
 
 
-def wait_for(predicate, timeout=15.0, what="condition", interval=0.1):
-    """Polls instead of sleeping fixed times; returns the predicate's first true value."""
+def wait_for(predicate, timeout=15.0, what="condition", interval=0.1, detail=None):
+    """Polls instead of sleeping fixed times; returns the predicate's first true value. `detail`
+    tells what was there instead, for the failure's message."""
     end = time.time() + timeout
     while True:
         value = predicate()
         if value:
             return value
         if time.time() > end:
-            raise Failure(f"timed out after {timeout:.0f}s waiting for {what}")
+            raise Failure(f"timed out after {timeout:.0f}s waiting for {what}" + (f": {detail()!r}" if detail else ""))
         time.sleep(interval)
 
 

@@ -87,7 +87,8 @@ public:
         return true;
     }
     bool isKeyHeld(std::uint32_t vk) override { return held.count(vk) != 0; }
-    void injectPaste(WindowId w) override { calls.push_back("paste " + std::to_string(w)); }
+    std::set<WindowId> terminals;  // take Shift+Insert for a paste
+    bool pastesWithShiftInsert(WindowId w) override { return terminals.count(w) != 0; }
 };
 
 // A platform that answers at once and records nothing: the cost and the allocations of the
@@ -118,7 +119,7 @@ struct QuietPlatform final : KeyPlatform {
     }
     bool postKey(WindowId, std::uint32_t, bool) override { return true; }
     bool isKeyHeld(std::uint32_t) override { return false; }
-    void injectPaste(WindowId) override {}
+    bool pastesWithShiftInsert(WindowId) override { return false; }
 };
 
 // 9 December 2026, 14:05:33, in a Russian locale; a picture with "!" is refused.

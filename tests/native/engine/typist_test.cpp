@@ -213,16 +213,17 @@ TEST_F(Typing, PastesThroughTheClipboardOrTypesTheTextWhenItCannot) {
     Send('1');
     EXPECT_FALSE(typist.Step(platform, dates, now += 10).place) << "Win is still down";
     platform.held = {};
-    typist.Step(platform, dates, now += 10);
-    TextTypist::Next next = typist.Step(platform, dates, now += TextTypist::kSettleMs);
+    TextTypist::Next next = typist.Step(platform, dates, now += 10);
     ASSERT_TRUE(next.place);
     EXPECT_EQ(next.placeText, u"a\r\nbc");
     platform.calls.clear();
     typist.OnPlaced(true);
     next = typist.Step(platform, dates, now += 10);
     EXPECT_TRUE(next.pasted);
-    EXPECT_EQ(platform.calls, (Calls{"paste 42", "send 2/2", "inject 37 down", "inject 37 up"}));
+    EXPECT_EQ(platform.calls, (Calls{"send 6/6", "inject 162 down", "inject 86 down", "inject 86 up", "inject 162 up",
+                                     "inject 37 down", "inject 37 up"}));
     EXPECT_FALSE(typist.Busy());
+    platform.injected.clear();
 
     // Which chords go that way: the keystroke list before the clipboard list, then long texts
     // (strictly longer than the number, placeholders filled in first), then the general way.
