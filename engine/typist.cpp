@@ -204,6 +204,8 @@ TextTypist::Next TextTypist::Step(KeyPlatform& platform, PlaceholderSource& sour
         // A target that never drains, or a modifier never let go: the rest is dropped.
         if (outcome == Outcome::Later && now - job.lastProgress <= kGiveUpMs) {
             next.tick = true;
+            // A batch taken whole: the next one may follow as soon as the thread has seen its messages.
+            next.soon = job.typeMode == kTypeByKeystrokes && job.batchSent == job.batchSize;
             break;
         }
         jobs_.erase(jobs_.begin());

@@ -35,6 +35,7 @@ public:
 
     struct Next {
         bool tick = false;            // call Step again after a short delay
+        bool soon = false;            // ... or as soon as the thread has been back to its messages
         bool fetchClipboard = false;  // start a clipboard reader, then call FetchStarted
         bool place = false;           // put placeText on the clipboard, then call OnPlaced
         bool pasted = false;          // the paste keys went out: the clipboard's content may go back

@@ -68,7 +68,7 @@ bool OpenClipboardFor(HWND window) {
 
 class Worker {
 public:
-    explicit Worker(HWND window) : window_(window) {}
+    Worker(HWND window, std::atomic<bool>& busy) : window_(window), busy_(busy) {}
 
     void Place(const std::u16string& text, HWND notify) {
         // A restore still to come would take this text away before its paste.
@@ -95,6 +95,7 @@ public:
             rendered_ = true;
             Pasted(0);
         }
+        if (!placed && !ours_) busy_ = false;
         ::PostMessageW(notify, ClipboardSwap::kPlacedMessage, placed ? 1 : 0, 0);
     }
 
@@ -113,6 +114,7 @@ public:
         ::KillTimer(window_, kRestoreTimer);
         restorePending_ = false;
         kept_.clear();
+        busy_ = false;
     }
 
     // The target asks for the text it pastes; the clipboard is open for it meanwhile.
@@ -127,6 +129,7 @@ public:
         ::KillTimer(window_, kRestoreTimer);
         restorePending_ = false;
         kept_.clear();
+        busy_ = false;
     }
 
 private:
@@ -184,6 +187,7 @@ private:
     }
 
     HWND window_;
+    std::atomic<bool>& busy_;
     std::vector<Kept> kept_;
     std::u16string text_;
     bool ours_ = false;  // our text was put on the clipboard and not taken back yet
@@ -242,7 +246,7 @@ DWORD WINAPI ClipboardSwap::ThreadMain(void* param) {
     ::RegisterClassW(&windowClass);  // fails harmlessly when a restart finds it registered
     const HWND window = ::CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                           windowClass.hInstance, nullptr);
-    Worker worker(window);
+    Worker worker(window, start.swap->busy_);
     if (window != nullptr) ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&worker));
     *start.window = window;
     ::SetEvent(start.ready);
@@ -281,6 +285,7 @@ void ClipboardSwap::Stop() {
 bool ClipboardSwap::Place(std::u16string text) {
     if (!thread_) return false;
     auto* payload = new std::u16string(std::move(text));
+    busy_ = true;
     if (::PostMessageW(window_, kPlace, reinterpret_cast<WPARAM>(notify_), reinterpret_cast<LPARAM>(payload)))
         return true;
     delete payload;

@@ -6,15 +6,16 @@
 // never the keyboard hook's.
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 
+#include "engine/win32/engine_messages.h"
 #include "toolkit/win32/handles.h"
 
 class ClipboardSwap {
 public:
-    // Posted to the window given to Start: wparam 1 when the text is on the clipboard and the
-    // paste keys may go, 0 when the clipboard could not be had (the text is typed instead).
-    static constexpr UINT kPlacedMessage = WM_APP + 3;
+    // Posted to the window given to Start when a Place is done.
+    static constexpr UINT kPlacedMessage = kClipboardPlacedMessage;
     // How long the kept content waits after the paste keys at the least, and at the most for
     // the target to ask for the text.
     static constexpr UINT kRestoreDelayMs = 500;
@@ -37,11 +38,15 @@ public:
     void Pasted(UINT delayMs);
     // The window that owns the clipboard while a text of ours is on it.
     HWND Owner() const { return window_; }
+    // True from a Place until the kept content is back: the clipboard holds our text, not the
+    // user's, so a reader of the user's clipboard waits.
+    bool HoldsOurText() const { return busy_.load(); }
 
 private:
     static DWORD WINAPI ThreadMain(void* self);
 
     HWND notify_ = nullptr;
+    std::atomic<bool> busy_{false};
     HWND window_ = nullptr;  // owned by the thread
     UniqueKernelHandle thread_;
 };

@@ -7,4 +7,7 @@ enum : UINT {
     kTypePendingMessage = WM_APP + 1,
     // Posted by the clipboard reader (engine/win32/fill_ins.h) with what it read.
     kClipboardTextMessage = WM_APP + 2,
+    // Posted by the clipboard's thread (engine/win32/clipboard_swap.h): wparam 1 when the text
+    // is on the clipboard and the paste keys may go, 0 when it could not be had.
+    kClipboardPlacedMessage = WM_APP + 3,
 };

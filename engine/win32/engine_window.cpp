@@ -72,10 +72,16 @@ void EngineWindow::PumpTyping() {
     WindowsPlaceholderSource source;
     TextTypist::Next next = typist_.Step(platform, source, ::GetTickCount());
     engine_.state->typingBusy = typist_.Busy();
-    if (next.fetchClipboard && StartClipboardReader(window_.Get())) typist_.FetchStarted();
+    // While our text is on the clipboard the user's comes back first: {буфер} reads the user's.
+    if (next.fetchClipboard && !clipboard_.HoldsOurText() && StartClipboardReader(window_.Get()))
+        typist_.FetchStarted();
     // The answer comes back as a message; a clipboard thread that is not there answers now.
-    if (next.place && !clipboard_.Place(std::move(next.placeText))) ::PostMessageW(window_.Get(), ClipboardSwap::kPlacedMessage, 0, 0);
+    if (next.place && !clipboard_.Place(std::move(next.placeText)))
+        ::PostMessageW(window_.Get(), kClipboardPlacedMessage, 0, 0);
     if (next.pasted) clipboard_.Pasted(engine_.state->pasteRestoreDelay);
+    // Posted, the next step waits behind the messages already queued (the user's keys among
+    // them) but for no timer tick; the timer still stands by in case nothing else comes.
+    if (next.soon) ::PostMessageW(window_.Get(), kTypePendingMessage, 0, 0);
     if (next.tick)
         ::SetTimer(window_.Get(), kTypingTimer, kTypingTickMs, nullptr);
     else
@@ -111,7 +117,7 @@ LRESULT CALLBACK EngineWindow::WindowProc(HWND window, UINT message, WPARAM wpar
             self->typist_.TakePending(*self->engine_.state, *self->engine_.table);
             self->PumpTyping();
             return 0;
-        case ClipboardSwap::kPlacedMessage:
+        case kClipboardPlacedMessage:
             self->typist_.OnPlaced(wparam != 0);
             self->PumpTyping();
             return 0;

@@ -18,6 +18,8 @@
 //   wsend place <caption> <x> <y> <w> <h>               move and size the top-level window
 //   wsend childtext <caption> <class>                   print the text of its first child of that class,
 //                                                       as UTF-16 hex units (read with WM_GETTEXT)
+//   wsend waitlen <caption> <class> <length> <ms>       wait until that child's text is that long; print
+//                                                       its length and the Unix time in ms
 //   wsend clipboard - <text>                            put the text on the clipboard
 //   wsend holdclipboard - <ms>                          keep the clipboard open that long, as a busy
 //                                                       program does; prints "open" once it holds it
@@ -261,6 +263,20 @@ int wmain(int argc, wchar_t** argv) {
         SendMessageW(search.found, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
         PrintUnits(text);
         return 0;
+    }
+    if (wcscmp(command, L"waitlen") == 0 && argc >= 6) {  // for the paste benchmark
+        ClassSearch search{argv[3], nullptr};
+        EnumChildWindows(window, FindChildOfClass, reinterpret_cast<LPARAM>(&search));
+        if (!search.found) return 2;
+        const LRESULT wanted = static_cast<LRESULT>(Number(argv[4]));
+        const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(Number(argv[5]));
+        LRESULT length = 0;
+        while ((length = SendMessageW(search.found, WM_GETTEXTLENGTH, 0, 0)) < wanted && GetTickCount64() < end) Sleep(2);
+        FILETIME now;
+        GetSystemTimePreciseAsFileTime(&now);
+        const ULONGLONG ticks = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+        std::printf("%lld %.1f\n", static_cast<long long>(length), (ticks - 116444736000000000ULL) / 10000.0);
+        return length >= wanted ? 0 : 3;
     }
     if (wcscmp(command, L"place") == 0 && argc >= 7) {
         return SetWindowPos(window, nullptr, static_cast<int>(Number(argv[3])), static_cast<int>(Number(argv[4])),
