@@ -261,6 +261,11 @@ bool TakeRow(const std::vector<std::u16string>& fields, int codeColumn, int text
 
 }  // namespace
 
+// The item's own way as the file names it; an unknown one follows the settings.
+InsertWay WayOfItem(std::int32_t way) {
+    return way >= kTypeByMessages && way <= kTypeByClipboard ? static_cast<InsertWay>(way + 1) : InsertWay::None;
+}
+
 std::vector<ChordRow> ExportedRows(const HotkeyTable& table, ChordCaptionFunction caption) {
     std::vector<ChordRow> rows;
     for (std::size_t i = 0; i < table.Count(); ++i) {
@@ -271,6 +276,7 @@ std::vector<ChordRow> ExportedRows(const HotkeyTable& table, ChordCaptionFunctio
         row.keyCode = item.keyCode;
         row.extraModifier = item.extraModifier;
         row.text = item.text.IsNull() ? WideString(u"") : item.text;
+        row.way = WayOfItem(item.way);
         rows.push_back(std::move(row));
     }
     return rows;
@@ -400,16 +406,21 @@ ChordMerge PlanMerge(const HotkeyTable& table, const std::vector<ChordRow>& rows
     return merge;
 }
 
+// The file's way goes with the file's text: with an added chord, and with a replaced text.
 void ApplyMerge(HotkeyTable& table, const std::vector<ChordRow>& rows, const ChordMerge& merge, bool replace) {
+    const auto itemWay = [](InsertWay way) { return static_cast<std::int32_t>(way) - 1; };
     if (replace) {
         for (const std::size_t i : merge.differing) {
             const std::int32_t found = table.FindChord(rows[i].keyCode, rows[i].extraModifier);
-            if (found >= 0) table.At(static_cast<std::size_t>(found)).text = rows[i].text;
+            if (found < 0) continue;
+            HotkeyItem& item = table.At(static_cast<std::size_t>(found));
+            item.text = rows[i].text;
+            item.way = itemWay(rows[i].way);
         }
     }
     for (const std::size_t i : merge.added)
         if (table.FindChord(rows[i].keyCode, rows[i].extraModifier) < 0)
-            table.Append(rows[i].keyCode, rows[i].extraModifier, rows[i].text);
+            table.Append(rows[i].keyCode, rows[i].extraModifier, rows[i].text).way = itemWay(rows[i].way);
 }
 
 WideString ReplaceQuestion(std::size_t differing) {

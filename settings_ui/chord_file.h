@@ -13,7 +13,9 @@
 #include "toolkit/wide_string.h"
 
 // How an item's text is inserted, where the item has its own way; None follows the settings.
+// In the order of the item's way plus one.
 enum class InsertWay : std::uint8_t { None, Messages, Keystrokes, Clipboard };
+InsertWay WayOfItem(std::int32_t way);
 
 // Longer texts are refused: an edit control shows no more by default, nor does a spreadsheet cell.
 constexpr std::size_t kMaxChordTextUnits = 32767;

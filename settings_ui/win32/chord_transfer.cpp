@@ -93,7 +93,6 @@ bool ImportChords(HWND owner, HotkeyTable& table) {
         Say(owner, FailureMessage(failure));
         return false;
     }
-    // Only chords and texts are taken: the stored items have no place for an item's way yet.
     for (ChordRow& row : rows) row.text = StorableItemText(row.text.View());
     const ChordMerge merge = PlanMerge(table, rows);
     bool replace = false;

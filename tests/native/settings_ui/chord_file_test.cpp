@@ -96,10 +96,11 @@ TEST(ChordFile, WhatIsWrittenIsReadBackAsItWasAndChangesNothing) {
     const std::uint16_t keys[] = {0x31, 0x32, 0x32, 0x33, 0xBD, 0x34, 0x35, 0x36};
     const std::int32_t modifiers[] = {0, kModifierShift, kModifierShift, kModifierCtrl, 0, 0, 0, kModifierCtrl};
     for (int i = 0; i < 8; ++i) table.Append(keys[i], modifiers[i], WideString(texts[i]));
+    table.At(3).way = kTypeByClipboard;
 
     const std::string file = WriteChordFile(ExportedRows(table, TestCaption));
     EXPECT_EQ(file.substr(0, 3 + kHeader.size()), kBom + kHeader);
-    for (const char* row : {"\r\nShift + 2;Shift+50;'@;\r\n", "\r\n3;Ctrl+51;\"a;b \"\"c\"\"\r\nd\ne\rf\";\r\n",
+    for (const char* row : {"\r\nShift + 2;Shift+50;'@;\r\n", "\r\n3;Ctrl+51;\"a;b \"\"c\"\"\r\nd\ne\rf\";через буфер обмена\r\n",
                             "\r\n'-;189;'''+1;\r\n", "\r\n5;53;;\r\n"})
         EXPECT_NE(file.find(row), std::string::npos) << row;
     EXPECT_EQ(file.find("never typed"), std::string::npos) << "a later item of a chord never types";
@@ -115,6 +116,7 @@ TEST(ChordFile, WhatIsWrittenIsReadBackAsItWasAndChangesNothing) {
         EXPECT_EQ(rows[i].keyCode, keys[items[i]]);
         EXPECT_EQ(rows[i].extraModifier, modifiers[items[i]]);
         EXPECT_EQ(U16(rows[i].text), i == 2 ? u"a;b \"c\"\r\nd\r\ne\r\nf" : texts[items[i]]);
+        EXPECT_EQ(rows[i].way, i == 2 ? InsertWay::Clipboard : InsertWay::None);
     }
     EXPECT_TRUE(PlanMerge(table, rows).ChangesNothing());
 }
@@ -131,6 +133,7 @@ TEST(ChordFile, ImportAddsWhatIsMissingAndReplacesTextsOnlyWhenTold) {
         const std::uint16_t keys[] = {0x31, 0x32, 0x41, 0x31, 0x31};
         const std::int32_t modifiers[] = {kModifierShift, kModifierCtrl, 0, 0, kModifierCtrl};
         for (int i = 0; i < 5; ++i) rows[i] = {WideString(u""), keys[i], modifiers[i], WideString(texts[i])};
+        rows[3].way = rows[4].way = InsertWay::Keystrokes;  // the way goes with a replaced or added text
 
         const ChordMerge merge = PlanMerge(table, rows);
         EXPECT_EQ(merge.added, (std::vector<std::size_t>{2, 4}));
@@ -140,6 +143,8 @@ TEST(ChordFile, ImportAddsWhatIsMissingAndReplacesTextsOnlyWhenTold) {
         ApplyMerge(table, rows, merge, replace);
         ASSERT_EQ(table.Count(), 6u);
         EXPECT_EQ(U16(table.At(0).text), replace ? u"Пока!" : u"Привет!");
+        EXPECT_EQ(table.At(0).way, replace ? kTypeByKeystrokes : kWayAsSettings);
+        EXPECT_EQ(table.At(5).way, kTypeByKeystrokes);
         EXPECT_EQ(U16(table.At(1).text), u"a\nb") << "a text that types the same stays as stored";
         EXPECT_EQ(U16(table.At(2).text), replace ? u"theirs" : u"ours");
         EXPECT_EQ(table.FirstFor(0x41, 0), 4);
