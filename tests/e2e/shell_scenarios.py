@@ -731,6 +731,8 @@ def scenario_typing_by_keystrokes(wine):
     xdotool("keydown", "super", "keydown", "ctrl", "key", "--delay", "60", "3", "keyup", "super", "sleep", "0.3",
             "keyup", "ctrl")
     wait_for(lambda: log.chars(2, mark) == "Раз\rДва", 15, "the two lines typed")
+    # A key's release reaches the log a moment after its character.
+    wait_for(lambda: log.lines()[-1:] == ["edit2 up E7"], 5, "the last key's release", detail=log.lines)
     lines = log.lines()[mark:]
     check(log.has("edit2 lines 2", mark), f"the two lines must arrive as two: {lines}")
     typed = [i for i, l in enumerate(lines) if " char " in l or l.endswith(" 0D")]
