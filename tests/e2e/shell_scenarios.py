@@ -581,6 +581,12 @@ def scenario_high_dpi_and_quit_request(wine):
         check(wine.call(about, "--gtest_filter=AboutDialog.SmallIcon*") == 0, "the about box's icon at 144 DPI")
         proc = restart_with(wine)
         screenshot(shots(wine), "dpi144_main_window")
+        xdotool("keydown", "super")
+        wait_for(lambda: sheet_shown(wine), 10, "the cheat sheet at 144 DPI")
+        screenshot(shots(wine), "dpi144_cheat_sheet")
+        left, _, right, _ = (int(v) for v in wsend(wine, "rect", "class:VelloryCheatSheet", 0)[1].split())
+        xdotool("keyup", "super")
+        check(right - left > 1000, f"the sheet must scale with the DPI: {right - left} pixels wide")
         wsend(wine, "post", CAPTION, TRAY_MESSAGE, 0, WM_RBUTTONUP)  # the menu at the cursor
         wait_for(lambda: menu_shown(wine), 10, "the tray menu")
         screenshot(shots(wine), "dpi144_tray_menu")
