@@ -152,6 +152,8 @@ std::size_t LengthUpTo(const char16_t* text, std::size_t limit) {
     return length;
 }
 
+bool TypeFound(std::int32_t found, EngineState& state, const HotkeyTable& table, KeyPlatform& platform);
+
 // Types the text of the chord's item into the target. False when the key-down must go
 // through instead: no item for the chord, no target, an excluded program, a foreign layout,
 // nothing typed.
@@ -166,6 +168,10 @@ bool TypeHotkey(std::uint8_t key, EngineState& state, const HotkeyTable& table, 
     const std::int32_t found = table.FirstFor(key, ctrl ? 2 : shift ? 1 : 0);
     if (found < 0) return false;
     if (!platform.isKeyDown(MainModifier(state)) || platform.isKeyDown(OtherModifier(state))) return false;
+    return TypeFound(found, state, table, platform);
+}
+
+bool TypeFound(std::int32_t found, EngineState& state, const HotkeyTable& table, KeyPlatform& platform) {
     const HotkeyItem& item = table.At(static_cast<std::size_t>(found));
     const char16_t* text = item.text.Data();
     if (text == nullptr || text[0] == 0) return false;
@@ -253,7 +259,39 @@ std::uint16_t ModifierBit(std::uint8_t key) {
     }
 }
 
+// Only the main modifier's press and release and the first other key after it come here.
+void FollowSheet(std::uint8_t key, bool press, std::uint16_t heldBefore, EngineState& state, KeyPlatform& platform) {
+    const bool main = IsMainModifierKey(key, state);
+    if (main && press) {
+        // A held key repeats its key-down: only the first one, with nothing else held, starts the delay.
+        if (state.sheet == SheetPhase::Idle && state.sheetDelay != 0 && heldBefore == 0) {
+            state.sheet = SheetPhase::Waiting;
+            platform.tellSheet(SheetPhase::Waiting);
+        }
+        return;
+    }
+    const bool shown = state.sheet == SheetPhase::Shown;
+    state.sheet = SheetPhase::Idle;
+    if (!shown) return;
+    platform.tellSheet(SheetPhase::Idle);
+    // The user was looking at the sheet, not asking for the Start menu or the menu bar.
+    if (main && state.modifierMode == kModifierModeWin) state.maskWinRelease = true;
+    if (main && state.modifierMode == kModifierModeAlt) state.maskAltRelease = true;
+}
+
 }  // namespace
+
+bool SheetAllowed(EngineState& state, KeyPlatform& platform) {
+    if (!state.engineActive) return false;
+    const Target target = ChooseTarget(state, platform);
+    TargetProgram program(target.window);
+    return target.window == 0 || !program.In(state.exclusions, platform, true);
+}
+
+bool TypeItem(std::int32_t item, EngineState& state, const HotkeyTable& table, KeyPlatform& platform) {
+    if (!state.engineActive || item < 0 || static_cast<std::size_t>(item) >= table.Count()) return false;
+    return TypeFound(item, state, table, platform);
+}
 
 bool ModifierHeld(const EngineState& state, std::uint32_t virtualKey) {
     std::uint16_t bits = 0;
@@ -281,9 +319,11 @@ HookResult keyboardHookProc(const KeyEvent& event, EngineState& state, const Hot
     const auto key = static_cast<std::uint8_t>(*event.virtualKey & 0xFF);
     // Followed while paused too, so that a resumed engine knows what is held.
     const std::uint16_t bit = ModifierBit(key);
+    const std::uint16_t heldBefore = state.heldModifiers;
     if (event.code >= 0 && bit != 0 && (press || release))
         state.heldModifiers = static_cast<std::uint16_t>(release ? state.heldModifiers & ~bit : state.heldModifiers | bit);
     if (event.code < 0 || !state.engineActive || event.ownInput || !(press || release)) return platform.passOn(event);
+    if (state.sheet != SheetPhase::Idle || IsMainModifierKey(key, state)) FollowSheet(key, press, heldBefore, state, platform);
 
     if (release) {
         const HookResult result = DecideKeyUp(key, event, state, platform);
@@ -306,4 +346,5 @@ void ResetChordState(EngineState& state) {
     state.maskAltRelease = false;
     state.downFate.fill(DownFate::None);
     state.pendingCount = 0;
+    state.sheet = SheetPhase::Idle;
 }

@@ -131,6 +131,9 @@ struct PendingText {
     std::uint32_t longerThan = 0;
 };
 
+// The cheat sheet's course while the main modifier is held: the delay runs, then it shows.
+enum class SheetPhase : std::uint8_t { Idle, Waiting, Shown };
+
 struct EngineState {
     bool engineActive = false;  // false while paused: every event then passes on untouched
     WindowId focusWindow = 0;
@@ -162,6 +165,8 @@ struct EngineState {
     ProgramExclusions clipboardPrograms;
     std::uint32_t pasteLongerThan = 0;     // "PasteLongerThan": 0 leaves long texts to the general way
     std::uint32_t pasteRestoreDelay = 500;  // "PasteRestoreDelay", ms
+    std::uint32_t sheetDelay = 1000;        // "SheetDelay", ms: 0 shows no sheet
+    SheetPhase sheet = SheetPhase::Idle;
 };
 
 // What the hooks and the engine's window act on. A view: the application owns both, and
@@ -239,6 +244,8 @@ public:
     virtual std::size_t sendKeys(const KeyStroke* keys, std::size_t count) = 0;
     // Whether the target's program is a terminal that takes no Ctrl+V: it pastes on Shift+Insert.
     virtual bool pastesWithShiftInsert(WindowId target) = 0;
+    // Asks the engine's window to start the sheet's delay (Waiting) or to hide the sheet (Idle).
+    virtual void tellSheet(SheetPhase phase) = 0;
 
 protected:
     ~KeyPlatform() = default;
@@ -247,6 +254,12 @@ protected:
 // The focus event's window becomes the target of chords pressed while Vellory's own window is
 // in front, if it is one the user types into.
 void OnFocusEvent(EngineState& state, WindowId window, KeyPlatform& platform);
+
+// Whether the sheet may show now: not paused, and the program in front is not excluded.
+bool SheetAllowed(EngineState& state, KeyPlatform& platform);
+
+// Types the item's text as its chord would, for a click on the sheet; false when nothing went.
+bool TypeItem(std::int32_t item, EngineState& state, const HotkeyTable& table, KeyPlatform& platform);
 
 // Returns the hook result: the pass-on result, or 1 when the event is swallowed.
 HookResult keyboardHookProc(const KeyEvent& event, EngineState& state, const HotkeyTable& table,

@@ -57,6 +57,9 @@
 #define IDC_KEYSTROKE_PROGRAMS 1043
 #define IDC_CLIPBOARD_PROGRAMS 1044
 #define IDC_ITEM_WAY 1045
+// The cheat sheet's box and, as the next id, its delay.
+#define IDC_SHEET_DELAY 1046
+#define IDC_SHEET_DELAY_MS 1047
 
 // Text edit dialog (111): the chord's key field with its main modifier, and the text
 #define IDC_TEXT_EDIT 1011

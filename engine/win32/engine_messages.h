@@ -10,4 +10,6 @@ enum : UINT {
     // Posted by the clipboard's thread (engine/win32/clipboard_swap.h): wparam 1 when the text
     // is on the clipboard and the paste keys may go, 0 when it could not be had.
     kClipboardPlacedMessage = WM_APP + 3,
+    // Posted by the hook: wparam 1 starts the cheat sheet's delay, 0 hides the sheet.
+    kSheetMessage = WM_APP + 4,
 };

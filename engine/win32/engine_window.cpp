@@ -12,6 +12,7 @@ namespace {
 constexpr wchar_t kClassName[] = L"VelloryEngine";
 constexpr UINT_PTR kCheckTimer = 1;
 constexpr UINT_PTR kTypingTimer = 2;
+constexpr UINT_PTR kSheetTimer = 3;
 // Short enough that a long text flows, long enough that the target and the user's keys get
 // their turn in between.
 constexpr UINT kTypingTickMs = 10;
@@ -65,6 +66,27 @@ void EngineWindow::StopTyping() {
     typist_.Clear();
     if (engine_.state != nullptr) engine_.state->typingBusy = false;
     if (window_) ::KillTimer(window_.Get(), kTypingTimer);
+    OnSheetMessage(false);
+}
+
+void EngineWindow::OnSheetMessage(bool start) {
+    if (!window_) return;
+    // Set again at every start, the timer counts from the latest first press of the modifier.
+    if (start && engine_.state->sheetDelay != 0)
+        ::SetTimer(window_.Get(), kSheetTimer, engine_.state->sheetDelay, nullptr);
+    if (start) return;
+    ::KillTimer(window_.Get(), kSheetTimer);
+    if (sheet_ != nullptr) sheet_->Hide();
+}
+
+void EngineWindow::OnSheetDelay() {
+    ::KillTimer(window_.Get(), kSheetTimer);
+    EngineState& state = *engine_.state;
+    if (state.sheet != SheetPhase::Waiting || sheet_ == nullptr) return;
+    WindowsKeyPlatform platform(state);
+    // Not shown, the hold goes on as if there were no sheet: its release is Windows' own.
+    state.sheet = SheetAllowed(state, platform) ? SheetPhase::Shown : SheetPhase::Idle;
+    if (state.sheet == SheetPhase::Shown) sheet_->Show();
 }
 
 void EngineWindow::PumpTyping() {
@@ -98,8 +120,10 @@ void EngineWindow::OnRawInput() {
 
 void EngineWindow::OnCheck() {
     ::KillTimer(window_.Get(), kCheckTimer);
-    if (watchdog_.HookLost(engine_.state->lastEventTime) && !ElevatedWindowInFront())
+    if (watchdog_.HookLost(engine_.state->lastEventTime) && !ElevatedWindowInFront()) {
         ReinstallHooks(engine_, instance_);
+        OnSheetMessage(false);  // the new hook knows of no sheet, and would never hide it
+    }
 }
 
 LRESULT CALLBACK EngineWindow::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -112,10 +136,14 @@ LRESULT CALLBACK EngineWindow::WindowProc(HWND window, UINT message, WPARAM wpar
         case WM_TIMER:
             if (wparam == kCheckTimer) self->OnCheck();
             if (wparam == kTypingTimer) self->PumpTyping();
+            if (wparam == kSheetTimer) self->OnSheetDelay();
             return 0;
         case kTypePendingMessage:
             self->typist_.TakePending(*self->engine_.state, *self->engine_.table);
             self->PumpTyping();
+            return 0;
+        case kSheetMessage:
+            self->OnSheetMessage(wparam != 0);
             return 0;
         case kClipboardPlacedMessage:
             self->typist_.OnPlaced(wparam != 0);

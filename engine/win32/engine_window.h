@@ -13,6 +13,16 @@
 #include "engine/win32/clipboard_swap.h"
 #include "toolkit/win32/handles.h"
 
+// What shows the chords while the main modifier is held alone (shell/win32/cheat_sheet.h).
+class SheetView {
+public:
+    virtual void Show() = 0;
+    virtual void Hide() = 0;
+
+protected:
+    ~SheetView() = default;
+};
+
 class EngineWindow {
 public:
     EngineWindow() = default;
@@ -25,8 +35,9 @@ public:
     // still types, and the hooks go unwatched.
     bool Start(EngineContext engine, HINSTANCE instance);
     void Stop();
-    // Types nothing more of what is still queued.
+    // Types nothing more of what is still queued, and hides the sheet.
     void StopTyping();
+    void SetSheet(SheetView* sheet) { sheet_ = sheet; }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
@@ -34,6 +45,8 @@ private:
     void OnCheck();
     // Types what can be typed now, and keeps the timer going while something is left.
     void PumpTyping();
+    void OnSheetMessage(bool start);
+    void OnSheetDelay();
 
     EngineContext engine_;
     HINSTANCE instance_ = nullptr;
@@ -42,4 +55,5 @@ private:
     UniqueWindow window_;
     ClipboardSwap clipboard_;
     bool rawInput_ = false;
+    SheetView* sheet_ = nullptr;
 };

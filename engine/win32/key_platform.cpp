@@ -61,6 +61,10 @@ void WindowsKeyPlatform::scheduleTyping() {
     ::PostMessageW(static_cast<HWND>(state_.engineWindow), kTypePendingMessage, 0, 0);
 }
 
+void WindowsKeyPlatform::tellSheet(SheetPhase phase) {
+    ::PostMessageW(static_cast<HWND>(state_.engineWindow), kSheetMessage, phase == SheetPhase::Waiting, 0);
+}
+
 HookResult WindowsKeyPlatform::passOn(const KeyEvent& event) {
     return ::CallNextHookEx(static_cast<HHOOK>(state_.keyboardHook), event.code,
                             static_cast<WPARAM>(event.message), static_cast<LPARAM>(event.passOnData));

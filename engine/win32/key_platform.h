@@ -23,6 +23,7 @@ public:
     bool isKeyHeld(std::uint32_t virtualKey) override;
     std::size_t sendKeys(const KeyStroke* keys, std::size_t count) override;
     bool pastesWithShiftInsert(WindowId target) override;
+    void tellSheet(SheetPhase phase) override;
 
 private:
     const EngineState& state_;

@@ -143,6 +143,7 @@ INT_PTR SettingsDialog::OnInitDialog() {
     Bind(options_.keystrokePrograms, general_.Window(), IDC_KEYSTROKE_PROGRAMS);
     Bind(options_.clipboardPrograms, general_.Window(), IDC_CLIPBOARD_PROGRAMS);
     Bind(options_.pasteLongerThan, general_.Window(), IDC_PASTE_LONG);
+    Bind(options_.sheetDelay, general_.Window(), IDC_SHEET_DELAY);
     bindings_.RememberAndAttach(dialog);
 
     g_pageKeysDialog = this;

@@ -29,6 +29,7 @@ struct SettingsDialogOptions {
     BoundProgramListSetting& keystrokePrograms;
     BoundProgramListSetting& clipboardPrograms;
     BoundThresholdSetting& pasteLongerThan;
+    BoundThresholdSetting& sheetDelay;
     HotkeyTable& table;
 };
 

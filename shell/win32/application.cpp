@@ -167,7 +167,8 @@ void ProfileApplication::SaveSettings() {
 
 HotkeyApplication::HotkeyApplication()
     : mainDialog_(*this), hotKey2_(kInitialHotKey2), ru_(kInitialRu), typeMode_(kInitialTypeMode),
-      pasteLongerThan_(kShownPasteLongerThan), pasteRestoreDelay_(kDefaultPasteRestoreDelay), paused_(kInitialPaused) {
+      pasteLongerThan_(kShownPasteLongerThan), pasteRestoreDelay_(kDefaultPasteRestoreDelay),
+      sheetDelay_(kDefaultSheetDelay, kDefaultSheetDelay), paused_(kInitialPaused) {
     appName_ = WideString(kApplicationName);
     firmName_ = WideString(kFirmName);
     engine_.engineActive = true;
@@ -180,6 +181,7 @@ HotkeyApplication::HotkeyApplication()
     paused_.SetDefault(kDefaultPaused);
     pasteLongerThan_.SetDefault(kDefaultPasteLongerThan);
     pasteRestoreDelay_.SetDefault(kDefaultPasteRestoreDelay);
+    sheetDelay_.SetDefault(kDefaultSheetDelay);
 }
 
 HotkeyApplication::~HotkeyApplication() { RemoveHooks(engine_); }
@@ -196,10 +198,12 @@ bool HotkeyApplication::Start() {
     general_.Register(&clipboardPrograms_, Text(kKeyClipboardPrograms));
     general_.Register(&pasteLongerThan_, Text(kKeyPasteLongerThan));
     general_.Register(&pasteRestoreDelay_, Text(kKeyPasteRestoreDelay));
+    general_.Register(&sheetDelay_, Text(kKeySheetDelay));
     if (!ProfileApplication::Start()) return false;
     LoadSettings();
     RefreshEngineOptions();
     ::InitCommonControls();
+    engineWindow_.SetSheet(&sheet_);
     if (InstallHooks(EngineView(), instance_)) engineWindow_.Start(EngineView(), instance_);
     ShowMainWindow();
     return true;
@@ -214,6 +218,7 @@ void HotkeyApplication::RefreshEngineOptions() {
     engine_.clipboardPrograms.Set(clipboardPrograms_.Get().View());
     engine_.pasteLongerThan = static_cast<std::uint32_t>(pasteLongerThan_.Get() > 0 ? pasteLongerThan_.Get() : 0);
     engine_.pasteRestoreDelay = static_cast<std::uint32_t>(pasteRestoreDelay_.Get() > 0 ? pasteRestoreDelay_.Get() : 0);
+    engine_.sheetDelay = static_cast<std::uint32_t>(sheetDelay_.Get() > 0 ? sheetDelay_.Get() : 0);
     engine_.engineActive = !paused_.Get();
 }
 

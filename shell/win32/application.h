@@ -6,6 +6,7 @@
 #include "engine/hotkey.h"
 #include "resources/resource.h"
 #include "engine/win32/engine_window.h"
+#include "shell/win32/cheat_sheet.h"
 #include "shell/win32/instance.h"
 #include "settings_ui/win32/program_list_setting.h"
 #include "settings_ui/win32/threshold_setting.h"
@@ -136,8 +137,10 @@ public:
     BoundProgramListSetting& KeystrokePrograms() { return keystrokePrograms_; }
     BoundProgramListSetting& ClipboardPrograms() { return clipboardPrograms_; }
     BoundThresholdSetting& PasteLongerThan() { return pasteLongerThan_; }
+    BoundThresholdSetting& SheetDelay() { return sheetDelay_; }
+    HWND SheetWindow() const { return sheet_.Window(); }
     BoolSetting& Paused() { return paused_; }
-    // Copies "HotKey2", "Ru", "TypeMode", the program lists, the long-text rule and the pause
+    // Copies "HotKey2", "Ru", "TypeMode", the program lists, the long-text rule, the sheet's delay and the pause
     // into the working copies the keyboard hook reads.
     void RefreshEngineOptions();
     // While paused every key passes on untouched; the hooks stay, so the watchdog still works.
@@ -158,6 +161,8 @@ private:
     BoundProgramListSetting clipboardPrograms_;
     BoundThresholdSetting pasteLongerThan_;
     IntSetting pasteRestoreDelay_;
+    BoundThresholdSetting sheetDelay_;
     BoolSetting paused_;
     HotkeyTable table_;
+    CheatSheet sheet_{EngineContext{&engine_, &table_}};
 };

@@ -226,7 +226,7 @@ void MainDialog::RunSettings() {
     SettingsDialog dialog(SettingsDialogOptions{app_.HotKey2(), app_.Ru(), app_.Autostart(), app_.StartMinimize(),
                                                 app_.MinimizeToTray(), app_.TypeMode(), app_.ExcludePrograms(),
                                                 app_.KeystrokePrograms(), app_.ClipboardPrograms(),
-                                                app_.PasteLongerThan(), app_.Hotkeys()});
+                                                app_.PasteLongerThan(), app_.SheetDelay(), app_.Hotkeys()});
     const ScopedValue<const DialogEntity*> open(settings_, &dialog);
     if (dialog.RunModal(IDD_SETTINGS, Window()) == IDOK) {
         app_.ApplyAutostartOption();

@@ -102,7 +102,7 @@ def worked_example(reg):
             "CloseMinimize": "0", "ConfirmExit": "1"}
     for name, value in want.items():
         check(common.get(name) == ("REG_SZ", value), f"Options\\Common\\{name}: {common.get(name)}")
-    check(not {"HotKey2", "Ru", "TypeMode"} & set(common), f"defaults must leave no value: {common}")
+    check(not {"HotKey2", "Ru", "TypeMode", "SheetDelay"} & set(common), f"defaults must leave no value: {common}")
     main = reg.get("Options\\Windows\\Main", {})
     check("plmnt" in main and main["plmnt"][0] == "REG_SZ", f"plmnt: {main}")
     check("topmost" not in main and "Handle" not in main, f"Options\\Windows\\Main: {main}")
@@ -137,6 +137,42 @@ def check_typed_behind_own_window(wine, log):
     check(helper.lines()[helper_mark:] == [], f"the shell window got keys: {helper.lines()[helper_mark:]}")
 
 
+def top_state(wine, caption):
+    """(hwnd, visible, minimised, foreground) of a top-level window, or None."""
+    rc, out = wsend(wine, "state", caption)
+    return tuple(int(v) for v in out.split()) if rc == 0 and out else None
+
+
+def sheet_shown(wine):
+    return (top_state(wine, "class:VelloryCheatSheet") or (0, 0))[1] == 1
+
+
+def check_cheat_sheet(wine, log):
+    """Win held alone: after a second the sheet lists the chords over the target, which keeps the
+    focus; 1 types and hides it. Held alone again, the release after the sheet is masked."""
+    mark = len(log.lines())
+    xdotool("keydown", "super")
+    time.sleep(0.4)
+    check(not sheet_shown(wine), "the sheet came before its delay")
+    wait_for(lambda: sheet_shown(wine), 10, "the cheat sheet")
+    screenshot(shots(wine), "cheat_sheet")
+    check((top_state(wine, "Typing target") or (0, 0, 0, 0))[3] == 1, "the sheet took the foreground")
+    check(not log.has("edit2 focus", mark), "the target lost its focus to the sheet")
+    xdotool("key", "1")
+    wait_for(lambda: log.chars(2, mark) == "Привет!", 15, "1 on the sheet to type Привет!")
+    wait_for(lambda: not sheet_shown(wine), 10, "the chord to hide the sheet")
+    xdotool("keyup", "super")
+    wait_for(lambda: log.has("edit2 up 5B", mark), what="the Win release")
+    mark = len(log.lines())
+    xdotool("keydown", "super")
+    wait_for(lambda: sheet_shown(wine), 10, "the cheat sheet again")
+    xdotool("keyup", "super")
+    wait_for(lambda: not sheet_shown(wine), 10, "the release to hide the sheet")
+    wait_for(lambda: log.has("edit2 up 5B", mark), what="the Win release after the sheet")
+    check_win_release_masked(log.lines()[mark:], "edit2")
+    check(log.chars(2, mark) == "", f"typed on a lone release: {log.chars(2, mark)!r}")
+
+
 def scenario_first_run_types_and_exits(wine):
     fresh(wine)
     log = start_target(wine, "shell_first")
@@ -151,6 +187,7 @@ def scenario_first_run_types_and_exits(wine):
     type_check(log, "super+0", ":)")
     type_check(log, "super+shift+0", ":)))")
     type_check(log, "super+ctrl+3", "Пока!")
+    check_cheat_sheet(wine, log)
     check_typed_behind_own_window(wine, log)
     # Exit asked and declined: nothing changes.
     click_control(wine, 2)
@@ -544,6 +581,12 @@ def scenario_high_dpi_and_quit_request(wine):
         check(wine.call(about, "--gtest_filter=AboutDialog.SmallIcon*") == 0, "the about box's icon at 144 DPI")
         proc = restart_with(wine)
         screenshot(shots(wine), "dpi144_main_window")
+        xdotool("keydown", "super")
+        wait_for(lambda: sheet_shown(wine), 10, "the cheat sheet at 144 DPI")
+        screenshot(shots(wine), "dpi144_cheat_sheet")
+        left, _, right, _ = (int(v) for v in wsend(wine, "rect", "class:VelloryCheatSheet", 0)[1].split())
+        xdotool("keyup", "super")
+        check(right - left > 1000, f"the sheet must scale with the DPI: {right - left} pixels wide")
         wsend(wine, "post", CAPTION, TRAY_MESSAGE, 0, WM_RBUTTONUP)  # the menu at the cursor
         wait_for(lambda: menu_shown(wine), 10, "the tray menu")
         screenshot(shots(wine), "dpi144_tray_menu")

@@ -89,6 +89,7 @@ public:
     bool isKeyHeld(std::uint32_t vk) override { return held.count(vk) != 0; }
     std::set<WindowId> terminals;  // take Shift+Insert for a paste
     bool pastesWithShiftInsert(WindowId w) override { return terminals.count(w) != 0; }
+    void tellSheet(SheetPhase phase) override { calls.push_back(phase == SheetPhase::Waiting ? "sheet wait" : "sheet hide"); }
 };
 
 // A platform that answers at once and records nothing: the cost and the allocations of the
@@ -120,6 +121,7 @@ struct QuietPlatform final : KeyPlatform {
     bool postKey(WindowId, std::uint32_t, bool) override { return true; }
     bool isKeyHeld(std::uint32_t) override { return false; }
     bool pastesWithShiftInsert(WindowId) override { return false; }
+    void tellSheet(SheetPhase) override {}
 };
 
 // 9 December 2026, 14:05:33, in a Russian locale; a picture with "!" is refused.

@@ -380,6 +380,80 @@ TEST_F(Engine, WhilePausedEveryEventPassesAndNoChordFiresLater) {
     EXPECT_EQ(Send('1'), 1) << "resumed";
 }
 
+// The cheat sheet's state in the hook, with the engine window's part played by hand: 't' is the
+// end of the delay (the sheet shows if it may), 'c' a click on the sheet's cell of key 1.
+TEST_F(Engine, TheSheetShowsForTheMainModifierHeldAloneAndItsReleaseIsMasked) {
+    table.Append('1', kModifierNone, u"a");
+    struct Step {
+        char what;  // 'd' down, 'u' up, 'o' / 'O' Vellory's own down / up, 't', 'c'
+        std::uint32_t key = 0;
+    };
+    const struct Case {
+        const char* name;
+        std::int32_t mode;
+        bool active;
+        std::uint32_t delay;
+        const char16_t* excluded;
+        std::vector<Step> steps;
+        Calls calls;
+    } cases[] = {
+        {"held alone past the delay; the repeat does not restart it", 0, true, 1000, u"",
+         {{'d', 91}, {'d', 91}, {'t'}, {'u', 91}},
+         {"sheet wait", "pass 91", "pass 91", "sheet hide", "inject 232 down", "pass 91", "inject 232 up"}},
+        {"another key first", 0, true, 1000, u"", {{'d', 91}, {'d', 69}, {'t'}, {'u', 69}, {'u', 91}},
+         {"sheet wait", "pass 91", "pass 69", "pass 69", "pass 91"}},
+        {"released early", 0, true, 1000, u"", {{'d', 91}, {'u', 91}, {'t'}}, {"sheet wait", "pass 91", "pass 91"}},
+        {"own keys neither start nor cancel it", 0, true, 1000, u"",
+         {{'o', 91}, {'O', 91}, {'d', 91}, {'o', 69}, {'O', 69}, {'t'}, {'u', 91}},
+         {"pass 91", "pass 91", "sheet wait", "pass 91", "pass 69", "pass 69", "sheet hide", "inject 232 down",
+          "pass 91", "inject 232 up"}},
+        {"paused", 0, false, 1000, u"", {{'d', 91}, {'t'}, {'u', 91}}, {"pass 91", "pass 91"}},
+        {"delay 0 is off", 0, true, 0, u"", {{'d', 91}, {'t'}, {'u', 91}}, {"pass 91", "pass 91"}},
+        {"an excluded program in front", 0, true, 1000, u"notepad.exe", {{'d', 91}, {'t'}, {'u', 91}},
+         {"sheet wait", "pass 91", "pass 91"}},
+        {"Shift held before", 0, true, 1000, u"", {{'d', 160}, {'d', 91}, {'t'}, {'u', 91}, {'u', 160}},
+         {"pass 160", "pass 91", "pass 91", "pass 160"}},
+        {"Alt mode", 1, true, 1000, u"", {{'d', 164}, {'d', 164}, {'t'}, {'u', 164}},
+         {"sheet wait", "pass 164", "pass 164", "sheet hide", "inject 232 down", "pass 164", "inject 232 up"}},
+        {"Win in Alt mode", 1, true, 1000, u"", {{'d', 91}, {'t'}, {'u', 91}}, {"pass 91", "pass 91"}},
+        {"a chord while shown types and hides it", 0, true, 1000, u"", {{'d', 91}, {'t'}, {'d', 49}, {'u', 49}, {'u', 91}},
+         {"sheet wait", "pass 91", "sheet hide", "post 42", "inject 232 down", "pass 91", "inject 232 up"}},
+        {"another key while shown goes on", 0, true, 1000, u"", {{'d', 91}, {'t'}, {'d', 69}, {'u', 69}, {'u', 91}},
+         {"sheet wait", "pass 91", "sheet hide", "pass 69", "pass 69", "pass 91"}},
+        {"a click types as the chord would", 0, true, 1000, u"", {{'d', 91}, {'t'}, {'c'}, {'u', 91}},
+         {"sheet wait", "pass 91", "post 42", "inject 232 down", "pass 91", "inject 232 up"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        state.modifierMode = c.mode;
+        state.engineActive = c.active;
+        state.sheetDelay = c.delay;
+        state.exclusions.Set(c.excluded);
+        state.heldModifiers = 0;
+        Hold({});
+        for (const Step& step : c.steps) {
+            const std::uint32_t held = step.key == kVkLeftAlt ? kVkAlt : step.key;
+            if (step.what == 'd' || step.what == 'u') {
+                if (step.what == 'd') platform.held.insert(held); else platform.held.erase(held);
+                Send(step.key, step.what == 'd' ? kMsgKeyDown : kMsgKeyUp);
+            } else if (step.what == 'o' || step.what == 'O') {
+                vk = step.key;
+                const KeyEvent own{0, step.what == 'o' ? kMsgKeyDown : kMsgKeyUp, &vk, 0, true};
+                keyboardHookProc(own, state, table, platform);
+            } else if (step.what == 't' && state.sheet == SheetPhase::Waiting) {
+                state.sheet = SheetAllowed(state, platform) ? SheetPhase::Shown : SheetPhase::Idle;
+            } else if (step.what == 'c') {
+                state.sheet = SheetPhase::Idle;
+                EXPECT_TRUE(TypeItem(0, state, table, platform));
+            }
+        }
+        EXPECT_EQ(TakeCalls(), c.calls);
+        EXPECT_EQ(state.sheet, SheetPhase::Idle);
+        EXPECT_FALSE(state.maskWinRelease || state.maskAltRelease);
+        platform.posted.clear();
+    }
+}
+
 TEST(ProgramExclusions, NamesWildcardsAndCase) {
     EXPECT_EQ(ProgramListFromLines(u"  mstsc.exe \r\n\r\n\tvmware*.exe\n|KeePass.exe  "),
               u"mstsc.exe|vmware*.exe|KeePass.exe");

@@ -151,6 +151,7 @@ struct Application {
     BoundProgramListSetting keystrokePrograms;
     BoundProgramListSetting clipboardPrograms;
     BoundThresholdSetting pasteLongerThan{200};
+    BoundThresholdSetting sheetDelay{1000, 1000};
     HotkeyTable table;
 
     Application() {
@@ -161,7 +162,7 @@ struct Application {
     }
     SettingsDialogOptions Options() {
         return {hotKey2,  ru, autostart, startMinimize, minimizeToTray, typeMode, excludePrograms, keystrokePrograms,
-                clipboardPrograms, pasteLongerThan, table};
+                clipboardPrograms, pasteLongerThan, sheetDelay, table};
     }
 };
 
@@ -221,14 +222,19 @@ TEST_F(OpenDialog, OpensOnTheHotkeyPageWithTheValuesShown) {
     EXPECT_EQ(GetWindow(GetDlgItem(Dialog(), IDOK), GW_HWNDNEXT), GetDlgItem(Dialog(), IDCANCEL));
     EXPECT_EQ(GetWindow(GetDlgItem(Dialog(), IDOK), GW_HWNDLAST), dialog.Tabs());
 
-    ASSERT_EQ(dialog.Bindings().Count(), 10u);
+    ASSERT_EQ(dialog.Bindings().Count(), 11u);
     const ControlBinding* order[] = {&app.hotKey2,          &app.ru,       &app.autostart,      &app.startMinimize,
                                      &app.minimizeToTray,    &app.typeMode, &app.excludePrograms, &app.keystrokePrograms,
-                                     &app.clipboardPrograms, &app.pasteLongerThan};
-    for (std::size_t i = 0; i < 10; ++i) EXPECT_EQ(dialog.Bindings().At(i), order[i]) << i;
+                                     &app.clipboardPrograms, &app.pasteLongerThan, &app.sheetDelay};
+    for (std::size_t i = 0; i < 11; ++i) EXPECT_EQ(dialog.Bindings().At(i), order[i]) << i;
     EXPECT_EQ(Check(General(), IDC_PASTE_LONG), BST_UNCHECKED);
     EXPECT_EQ(GetDlgItemInt(General(), IDC_PASTE_LONG_UNITS, nullptr, FALSE), 200u) << "offered while off";
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(General(), IDC_PASTE_LONG_UNITS)));
+    EXPECT_EQ(Check(General(), IDC_SHEET_DELAY), BST_CHECKED) << "the sheet is on by default";
+    EXPECT_EQ(GetDlgItemInt(General(), IDC_SHEET_DELAY_MS, nullptr, FALSE), 1000u);
+    // The last control of the grown general page still lies inside the page.
+    const RECT delay = RectIn(GetDlgItem(General(), IDC_SHEET_DELAY_MS), Dialog());
+    EXPECT_LT(delay.bottom, general.bottom);
     EXPECT_EQ(Check(Hotkeys(), IDC_MODIFIER_WIN), BST_CHECKED);
     EXPECT_EQ(Check(Hotkeys(), IDC_MODIFIER_ALT), BST_UNCHECKED);
     EXPECT_EQ(Check(Hotkeys(), IDC_RUSSIAN_ONLY), BST_UNCHECKED);
@@ -293,6 +299,11 @@ TEST(SettingsDialog, ClicksChangeTheOptionsAtOnceAndTheEndDecidesWhetherTheyStay
         EXPECT_EQ(app.pasteLongerThan.Get(), 350);
         Click(general, IDC_TYPE_BY_CLIPBOARD);
         EXPECT_EQ(app.typeMode.Get(), 2);
+        // The sheet's delay: a new number, then the box cleared is 0, off.
+        SetDlgItemTextW(general, IDC_SHEET_DELAY_MS, L"600");
+        EXPECT_EQ(app.sheetDelay.Get(), 600);
+        Click(general, IDC_SHEET_DELAY);
+        EXPECT_EQ(app.sheetDelay.Get(), 0);
 
         // Control ids 1004 and 1005 exist on both pages; each click changes only its own page's option.
         const struct {
@@ -340,6 +351,7 @@ TEST(SettingsDialog, ClicksChangeTheOptionsAtOnceAndTheEndDecidesWhetherTheyStay
         EXPECT_EQ(U16(app.excludePrograms.Get()), k ? u"mstsc.exe|vmware*.exe" : u"");
         EXPECT_EQ(app.pasteLongerThan.Get(), k ? 350 : 0);
         EXPECT_EQ(app.typeMode.Get(), k ? 2 : 0);
+        EXPECT_EQ(app.sheetDelay.Get(), k ? 0 : 1000);
         EXPECT_EQ(dialog.Bindings().Count(), 0u);
         EXPECT_EQ(app.startMinimize.Dialog(), nullptr) << "detached";
         DestroyWindow(dialog.Window());
