@@ -90,9 +90,8 @@ struct Target {
 // The window the text goes to: the keyboard focus of the program in front. Vellory's own
 // windows are no target: there posted characters go to the window last focused in another
 // program (keystrokes and pastes would reach Vellory's own window, so the caller lets those
-// chords pass). A shell
-// window in front (the taskbar, the Start menu) is no target either. None when the focus
-// cannot be told: better nothing typed than typed into the wrong window.
+// chords pass). A shell window in front (the taskbar, the Start menu) is no target either.
+// None when the focus cannot be told: better nothing typed than typed into the wrong window.
 Target ChooseTarget(const EngineState& state, KeyPlatform& platform) {
     const ForegroundFacts facts = platform.foregroundFacts();
     if (facts.front == 0 || facts.frontShell) return {};
@@ -190,15 +189,17 @@ bool TypeFound(std::int32_t found, EngineState& state, const HotkeyTable& table,
     const bool deferred = brace && HasPlaceholders(text);
     WayRules rules;
     rules.itemWay = item.way;
-    rules.keystrokeProgram = program.In(state.keystrokePrograms, platform, false);
-    rules.clipboardProgram = !rules.keystrokeProgram && program.In(state.clipboardPrograms, platform, false);
+    // An item with a way of its own needs no program lookup for the lists.
+    const bool ownWay = item.way >= kTypeByMessages && item.way <= kTypeByClipboard;
+    rules.keystrokeProgram = !ownWay && program.In(state.keystrokePrograms, platform, false);
+    rules.clipboardProgram = !ownWay && !rules.keystrokeProgram && program.In(state.clipboardPrograms, platform, false);
     rules.pasteLongerThan = state.pasteLongerThan;
     rules.generalWay = state.typeMode;
     // A text with placeholders is measured once they are filled in, by the engine's window;
     // pasted, it would land in Vellory's own window in front, so there it is posted whatever its length.
     const bool lengthLater = deferred && target.inFront && LengthDecides(rules) && state.pasteLongerThan != 0;
-    const std::int32_t way =
-        ChooseWay(rules, deferred ? 0 : LengthUpTo(text, std::size_t{state.pasteLongerThan} + 1));
+    const bool measure = !deferred && LengthDecides(rules) && state.pasteLongerThan != 0;
+    const std::int32_t way = ChooseWay(rules, measure ? LengthUpTo(text, std::size_t{state.pasteLongerThan} + 1) : 0);
     // Keystrokes and a paste reach whatever is in front: with Vellory's own window there, only
     // posted characters reach the window behind it.
     if (!target.inFront && way != kTypeByMessages) return false;
