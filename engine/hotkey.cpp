@@ -2,6 +2,7 @@
 
 #include "engine/insert_way.h"
 #include "engine/placeholders.h"
+#include "toolkit/case_fold.h"
 
 #include <utility>
 
@@ -15,8 +16,18 @@ HotkeyItem& HotkeyTable::Append(std::uint16_t keyCode, std::int32_t extraModifie
     return *items_.back();
 }
 
+HotkeyItem& HotkeyTable::AppendAbbreviation(WideString abbreviation, WideString text) {
+    auto item = std::make_unique<HotkeyItem>();
+    item->abbreviation = std::move(abbreviation);
+    item->text = std::move(text);
+    items_.push_back(std::move(item));
+    Index(items_.size() - 1);
+    return *items_.back();
+}
+
 void HotkeyTable::Index(std::size_t i) {
     const HotkeyItem& item = *items_[i];
+    if (item.IsAbbreviation()) return;
     // Codes above 255 can never equal the 8-bit key of an event, so they are not indexed.
     if (item.keyCode > 255) return;
     std::int32_t& slot = index_[item.keyCode * 3u + static_cast<unsigned>(ModifierClass(item.extraModifier))];
@@ -31,6 +42,15 @@ void HotkeyTable::Reindex() {
 void HotkeyTable::SetChord(std::size_t i, std::uint16_t keyCode, std::int32_t extraModifier) {
     items_[i]->keyCode = keyCode;
     items_[i]->extraModifier = extraModifier;
+    items_[i]->abbreviation.SetNull();
+    items_[i]->immediate = false;
+    Reindex();
+}
+
+void HotkeyTable::SetAbbreviation(std::size_t i, WideString abbreviation) {
+    items_[i]->keyCode = 0;
+    items_[i]->extraModifier = kModifierNone;
+    items_[i]->abbreviation = std::move(abbreviation);
     Reindex();
 }
 
@@ -42,9 +62,22 @@ void HotkeyTable::Remove(std::size_t i) {
 std::int32_t HotkeyTable::FindChord(std::uint16_t keyCode, std::int32_t extraModifier, std::int32_t except) const {
     for (std::size_t i = 0; i < items_.size(); ++i) {
         const HotkeyItem& item = *items_[i];
-        if (static_cast<std::int32_t>(i) != except && item.keyCode == keyCode &&
+        if (static_cast<std::int32_t>(i) != except && !item.IsAbbreviation() && item.keyCode == keyCode &&
             ModifierClass(item.extraModifier) == ModifierClass(extraModifier))
             return static_cast<std::int32_t>(i);
+    }
+    return kNone;
+}
+
+std::int32_t HotkeyTable::FindAbbreviation(std::u16string_view abbreviation, std::int32_t except) const {
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        const HotkeyItem& item = *items_[i];
+        if (static_cast<std::int32_t>(i) == except || !item.IsAbbreviation()) continue;
+        const std::u16string_view own = item.abbreviation.View();
+        if (own.size() != abbreviation.size()) continue;
+        std::size_t k = 0;
+        while (k < own.size() && UpcaseUnit(own[k]) == UpcaseUnit(abbreviation[k])) ++k;
+        if (k == own.size()) return static_cast<std::int32_t>(i);
     }
     return kNone;
 }

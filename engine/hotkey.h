@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "engine/exclusions.h"
@@ -59,7 +60,16 @@ struct HotkeyItem {
     WideString text = WideString(u"");
     std::int32_t extraModifier = kModifierNone;
     std::int32_t way = kWayAsSettings;
+    // An item reached by typing this abbreviation instead of a chord; null for a chord's item.
+    // Such an item has key code 0 and is in no chord index.
+    WideString abbreviation;
+    // Fires as the abbreviation's last unit is typed, with no ending character ("сразу").
+    bool immediate = false;
+    bool IsAbbreviation() const { return !abbreviation.IsNull(); }
 };
+
+// An abbreviation is 1 to this many UTF-16 units, without spaces or line breaks.
+constexpr std::size_t kMaxAbbreviation = 32;
 
 // Ordered items with a per-key index, so the hook finds the first match for a key and
 // Ctrl/Shift state without scanning: the index gives exactly what a scan in table order gives.
@@ -70,12 +80,17 @@ public:
     HotkeyTable& operator=(const HotkeyTable&) = delete;
 
     HotkeyItem& Append(std::uint16_t keyCode, std::int32_t extraModifier, WideString text);
-    // Changing a chord or removing an item keeps the index true; a text changes in place.
+    HotkeyItem& AppendAbbreviation(WideString abbreviation, WideString text);
+    // Changing a chord or an abbreviation, or removing an item, keeps the indexes true; a text
+    // changes in place. A chord set on an abbreviation's item makes it a chord's, and back.
     void SetChord(std::size_t i, std::uint16_t keyCode, std::int32_t extraModifier);
+    void SetAbbreviation(std::size_t i, WideString abbreviation);
     void Remove(std::size_t i);
     // The first item other than `except` with this key and Ctrl/Shift class, or -1: the chord
     // that a new or changed item would duplicate, and so never type.
     std::int32_t FindChord(std::uint16_t keyCode, std::int32_t extraModifier, std::int32_t except = -1) const;
+    // The first item other than `except` with this abbreviation, ignoring case, or -1.
+    std::int32_t FindAbbreviation(std::u16string_view abbreviation, std::int32_t except = -1) const;
     std::size_t Count() const { return items_.size(); }
     HotkeyItem& At(std::size_t i) { return *items_[i]; }
     const HotkeyItem& At(std::size_t i) const { return *items_[i]; }
