@@ -609,12 +609,36 @@ def scenario_high_dpi_and_quit_request(wine):
 
 
 UNINSTALL = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vellory"
+X64, X86 = 0x8664, 0x14C
+
+
+def pe_machine(path):
+    """The machine field of a Windows program's PE header."""
+    with open(path, "rb") as f:
+        head = f.read(4096)
+    at = int.from_bytes(head[0x3C:0x40], "little")
+    check(head[at:at + 4] == b"PE\0\0", f"{path} is no Windows program")
+    return int.from_bytes(head[at + 4:at + 6], "little")
+
+
+def release_setup(build, version):
+    """The setup `make dist` ships from a build, and the machine of the program it holds."""
+    machine = pe_machine(os.path.join(build, "shell", "Vellory.exe"))
+    return os.path.join(build, "installer", f"Vellory-{version}{'' if machine == X64 else '-32bit'}-setup.exe"), machine
+
+
+def host_runs_ia32():
+    ia32 = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "ia32.sh")
+    r = subprocess.run(["bash", "-c", f'. "{ia32}" && echo "$VELLORY_IA32"'], capture_output=True, text=True)
+    return r.stdout.strip() == "1"
 
 
 def scenario_installer(wine):
-    """The release's setup under Wine: install, install over a running copy, uninstall, purge."""
+    """The release's setup under Wine: install, install over a running copy, uninstall, purge;
+    where the host runs 32-bit programs, the 64-bit setup also replaces a running 32-bit copy."""
     fresh(wine)
-    setup = os.path.join(wine.build, "installer", f"Vellory-{wine.version}-setup.exe")
+    setup, machine = release_setup(wine.build, wine.version)
+    check(pe_machine(setup) == machine, f"the setup is built for another machine than its program's {machine:#x}")
     folder = glob.glob(wine.drive_c("users", "*", "AppData", "Local"))[0] + "/Programs/Vellory"
     installed, uninstaller = folder + "/Vellory.exe", folder + "/uninstall.exe"
     menu = glob.glob(wine.drive_c("users", "*", "AppData", "Roaming", "Microsoft", "Windows", "Start Menu",
@@ -624,6 +648,7 @@ def scenario_installer(wine):
     check(wine.call(setup, "/S") == 0, "silent install")
     check(os.path.isfile(installed) and os.path.isfile(uninstaller) and os.path.isfile(menu),
           "the program, its uninstaller and the Start-menu shortcut")
+    check(pe_machine(installed) == machine, f"installed a program for {pe_machine(installed):#x}, not {machine:#x}")
     entry = wine.reg_query(UNINSTALL) or ""
     for line in ("DisplayName    REG_SZ    Vellory", f"DisplayVersion    REG_SZ    {wine.version}",
                  "Publisher    REG_SZ    Brannock", "NoModify    REG_DWORD    0x1", "QuietUninstallString",
@@ -655,6 +680,27 @@ def scenario_installer(wine):
     wait_for(lambda: not os.path.exists(folder) and not wine.reg_query(UNINSTALL), 30, "the uninstall")
     check(not state(wine) and not os.path.exists(menu) and not shortcut(wine), "Vellory and its shortcuts gone")
     worked_example(registry(wine))  # the settings stay
+
+    setup32 = os.path.join(wine.build, "..", "win32", "installer", f"Vellory-{wine.version}-32bit-setup.exe")
+    if machine == X64 and os.path.isfile(setup32) and host_runs_ia32():
+        # The 32-bit copy people have installed so far, running, replaced by the 64-bit one: the
+        # same folder and entry, and every setting, the placement too (saved as the old one ends).
+        kept = {k: v for k, v in registry(wine).items() if k != "Options\\Windows\\Main"}
+        check(wine.call(setup32, "/S") == 0, "the 32-bit setup")
+        check(pe_machine(installed) == X86, "the 32-bit setup installs the 32-bit program")
+        old = wine.start(installed)
+        wait_for(lambda: (state(wine) or (0, 0))[1] == 1, 30, "the installed 32-bit Vellory")
+        check(wine.call(setup, "/S") == 0, "the 64-bit setup over a running 32-bit copy")
+        check(old.wait(timeout=30) == 0, "the running 32-bit copy must end with exit code 0")
+        wait_for(lambda: (state(wine) or (0, 0))[1] == 1, 30, "the 64-bit Vellory, started in its place")
+        check(pe_machine(installed) == X64, "the 64-bit setup left the 32-bit program in place")
+        check(control_rect(wine, CAPTION, 0) == moved, "the 64-bit copy opens where the 32-bit one was")
+        reg = registry(wine)
+        check({k: v for k, v in reg.items() if k != "Options\\Windows\\Main"} == kept, f"settings changed: {reg}")
+        entry = wine.reg_query(UNINSTALL) or ""
+        check(f"DisplayVersion    REG_SZ    {wine.version}" in entry and "Vellory" in entry, f"uninstall entry: {entry}")
+        wsend(wine, "quit", 0)
+        wait_for(lambda: not state(wine), 30, "the quit request to end the 64-bit copy")
 
     check(wine.call(setup, "/S") == 0, "install again")
     running = wine.start(installed)
