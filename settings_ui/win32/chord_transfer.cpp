@@ -1,5 +1,6 @@
 #include "settings_ui/win32/chord_transfer.h"
 
+#include <cderr.h>
 #include <commdlg.h>
 
 #include <string>
@@ -98,12 +99,16 @@ bool WriteWholeFile(const wchar_t* path, std::string_view bytes) {
         whole = file && ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                 written == bytes.size() && ::FlushFileBuffers(file.Get());
     }
-    // ReplaceFileW keeps the old file's attributes: a hidden file stays hidden, where writing over
-    // it with CREATE_ALWAYS and FILE_ATTRIBUTE_NORMAL is refused.
-    if (whole)
-        whole = ::GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES
-                    ? ::ReplaceFileW(path, temporary, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != FALSE
-                    : ::MoveFileExW(temporary, path, MOVEFILE_WRITE_THROUGH) != FALSE;
+    // The new file takes the old one's attributes, so a hidden file stays hidden (writing over it
+    // with CREATE_ALWAYS and FILE_ATTRIBUTE_NORMAL is refused). ReplaceFileW would keep them too,
+    // but Wine's leaves an empty file of its own beside. A read-only file is not replaced, as
+    // Windows refuses (Wine's rename would replace it).
+    const DWORD old = ::GetFileAttributesW(path);
+    constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY) != 0) whole = false;
+    if (whole && old != INVALID_FILE_ATTRIBUTES && (old & kept) != 0)
+        whole = ::SetFileAttributesW(temporary, (old & kept) | FILE_ATTRIBUTE_ARCHIVE) != FALSE;
+    whole = whole && ::MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
     if (!whole) ::DeleteFileW(temporary);
     return whole;
 }
