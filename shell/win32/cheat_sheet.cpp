@@ -117,7 +117,8 @@ void CheatSheet::Paint(HDC dc) {
     ::FillRect(dc, &header, ::GetSysColorBrush(COLOR_BTNFACE));
     // The line that counts the chords left out, below the rows.
     const int rowsBottom = client.bottom - (layout.countLine ? layout.rowHeight + 1 : 0);
-    ::SelectObject(dc, font_.Get());
+    // Put back before the paint ends: the next Show deletes the font, which must not be selected then.
+    const HGDIOBJ oldFont = ::SelectObject(dc, font_.Get());
     ::SetBkMode(dc, TRANSPARENT);
     const int pad = layout.rowHeight / 3;
     if (layout.countLine) {
@@ -172,6 +173,7 @@ void CheatSheet::Paint(HDC dc) {
         if (group > 0) ::FillRect(dc, &between, ::GetSysColorBrush(COLOR_WINDOWFRAME));
     }
     ::FrameRect(dc, &client, ::GetSysColorBrush(COLOR_WINDOWFRAME));
+    ::SelectObject(dc, oldFont);
 }
 
 void CheatSheet::Click(int x, int y) {
