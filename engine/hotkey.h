@@ -195,6 +195,10 @@ struct EngineContext {
 // keys) go down and not come up again.
 bool ModifierHeld(const EngineState& state, std::uint32_t virtualKey);
 
+// The bit of a left or right modifier key (160 to 165, 91, 92; 16 to 18 count as the left
+// ones) in EngineState::heldModifiers, or 0.
+std::uint16_t ModifierBit(std::uint8_t key);
+
 // Forgets every chord under way (release masks, keystrokes waiting for the modifier, what
 // became of each key-down), so nothing of it fires later: after the hook was lost, or a pause.
 void ResetChordState(EngineState& state);

@@ -39,6 +39,12 @@ bool InstallHooks(EngineContext engine, HINSTANCE instance) {
     state.keyboardHook = ::SetWindowsHookExW(WH_KEYBOARD_LL, keyboardHookProcShim, instance, 0);
     state.focusHook = ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, focusEventProc, 0, 0,
                                         WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    // A new hook has seen no key go down: it starts from the modifiers held now. Read once the
+    // hook is in, as its events are taken only when this thread next reads its messages.
+    std::uint16_t held = 0;
+    for (const int key : {VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU, VK_LWIN, VK_RWIN})
+        if ((::GetAsyncKeyState(key) & 0x8000) != 0) held |= ModifierBit(static_cast<std::uint8_t>(key));
+    state.heldModifiers = held;
     return state.keyboardHook != nullptr;
 }
 

@@ -6,6 +6,7 @@
 
 #include "engine/hotkey.h"
 #include "engine/win32/engine_window.h"
+#include "shell/sheet_layout.h"
 #include "toolkit/win32/handles.h"
 
 class CheatSheet final : public SheetView {
@@ -20,6 +21,7 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    SheetMeasures Measure(HDC dc, int dpi) const;
     void Paint(HDC dc);
     void Click(int x, int y);
 
@@ -28,5 +30,6 @@ private:
     UniqueFont font_;
     std::uint8_t keys_[256] = {};  // the rows' keys, in the order of their first chords
     int rows_ = 0;
-    int keyWidth_ = 0, cellWidth_ = 0, rowHeight_ = 0;
+    SheetLayout layout_;
+    int notShown_ = 0;  // chords of the rows left out
 };

@@ -569,12 +569,59 @@ def scenario_asked_again_and_keyboard_only(wine):
     check(after_ok(), "a change the settings dialog never confirmed was stored")
 
 
+def on_small_screen(wine, small):
+    """Programs started from now on run on a screen of 1024 x 768 (Wine's virtual desktop, at the
+    top left of the X display), or again on the X display itself."""
+    explorer = r"HKCU\Software\Wine\Explorer"
+    wine.stop_all()
+    if small:
+        wine.reg_add(explorer, "Desktop", "Default")
+        wine.reg_add(explorer + r"\Desktops", "Default", "1024x768")
+    else:
+        wine.run("reg", "delete", explorer, "/v", "Desktop", "/f")
+    subprocess.run(["wineserver", "-k"], env=wine.env, capture_output=True)
+    subprocess.run(["wineserver", "-p"], env=wine.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+    wine.boot()
+
+
+def check_sheet_of_108_chords_on_a_small_screen(wine, shot):
+    """36 keys, each alone, with Shift and with Ctrl, on a screen of 1024 x 768: the sheet stays
+    on the screen with every row on it, and a click on the last row's Ctrl cell types its text."""
+    fresh(wine)
+    exit_vellory(wine, start_vellory(wine))
+    keys = [chr(c) for c in range(ord("A"), ord("Z") + 1)] + [str(d) for d in range(10)]
+    store_items(wine, [item for k in keys for item in ((k, "", k.lower()), (k, "s", "S" + k), (k, "c", "C" + k))])
+    on_small_screen(wine, True)
+    try:
+        log = start_target(wine, "shell_small_screen")
+        proc = start_vellory(wine)
+        focus_edit(log, 2)
+        mark = len(log.lines())
+        xdotool("keydown", "super")
+        wait_for(lambda: sheet_shown(wine), 10, "the cheat sheet of 108 chords")
+        screenshot(shots(wine), shot)
+        left, top, right, bottom = (int(v) for v in wsend(wine, "rect", "class:VelloryCheatSheet", 0)[1].split())
+        inside = 0 <= left < right <= 1024 and 0 <= top < bottom <= 768
+        if inside:
+            click(right - 12, bottom - 6)  # the last row is the last group's last: 9 with Ctrl
+        xdotool("keyup", "super")
+        check(inside, f"the sheet must stay on the screen of 1024 x 768: {left} {top} {right} {bottom}")
+        wait_for(lambda: log.chars(2, mark) == "C9", 15, "a click on the cell of Win+Ctrl+9 to type C9")
+        exit_vellory(wine, proc)
+    finally:
+        on_small_screen(wine, False)
+
+
 def scenario_high_dpi_and_quit_request(wine):
-    """At 144 DPI the icons come at the system's metrics (screenshots to look at); then an
-    installer's quit request over open dialogs: no question, exit code 0, changes undone."""
+    """108 chords on a small screen at 96 and 144 DPI; at 144 DPI the icons come at the system's
+    metrics (screenshots to look at); then an installer's quit request over open dialogs: no
+    question, exit code 0, changes undone."""
+    check_sheet_of_108_chords_on_a_small_screen(wine, "small_screen_cheat_sheet")
     desktop = r"HKCU\Control Panel\Desktop"  # read by each Wine process as it starts
     wine.run("reg", "add", desktop, "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144", "/f")
     try:
+        check_sheet_of_108_chords_on_a_small_screen(wine, "dpi144_small_screen_cheat_sheet")
         check(wsend(wine, "metrics", "-")[1] == "24 48", "icon metrics of a DPI-aware program at 144 DPI")
         # Icons are process-local in Wine: the about box's test program checks its icon itself.
         about = os.path.join(wine.build, "tests", "win32", "toolkit", "about_tests.exe")
@@ -1076,7 +1123,8 @@ def import_answered(wine, path, button, wanted_text, shot=None):
 def scenario_chords_exported_and_imported(wine):
     proc = restart_with(wine)
     log = start_target(wine, "shell_transfer")
-    files = {name: os.path.join(wine.work, name + ".csv") for name in ("exported", "theirs", "damaged")}
+    files = {name: os.path.join(wine.work, name + ".csv")
+             for name in ("exported", "theirs", "damaged", "unicode", "bad_byte")}
     if os.path.exists(files["exported"]):
         os.remove(files["exported"])  # no question whether to overwrite it
     open_settings(wine)
@@ -1099,21 +1147,32 @@ def scenario_chords_exported_and_imported(wine):
 
     # "Нет" keeps our text and still adds the chord the table lacks, from a file with "," between
     # fields and no byte order mark; a damaged file changes nothing and names its line.
+    # A spreadsheet's "Unicode text" (UTF-16, tabs) is read; a bad byte in UTF-8 names its line.
     for name, content in (
             ("theirs", "Комбинация,Код клавиши,Текст\r\n1,49,Здравствуйте\r\nF8,119,\"Восьмая,\r\nклавиша\"\r\n"),
             ("damaged", "\ufeffКод клавиши;Текст\r\n51;Пока\r\n120;\"Не закрыто;\r\n121;x\r\n")):
         with open(files[name], "wb") as f:
             f.write(content.encode("utf-8"))
+    with open(files["unicode"], "wb") as f:
+        f.write("\ufeffКомбинация\tКод клавиши\tТекст\r\n1\t49\tHello\r\nF9\t120\tДевятая; с точкой\r\n"
+                .encode("utf-16-le"))
+    with open(files["bad_byte"], "wb") as f:
+        f.write("\ufeffКод клавиши;Текст\r\n52;x\r\n53;y".encode("utf-8") + b"\xff\r\n")
     open_settings(wine)
     import_answered(wine, files["theirs"], 7, question)
     import_answered(wine, files["damaged"], 1, "Файл не прочитан: строка 3 — кавычка в этой строке не закрыта",
                     "import_damaged")
+    import_answered(wine, files["unicode"], 7, question)
+    import_answered(wine, files["bad_byte"], 1,
+                    "Файл не прочитан: строка 3 — испорченный знак (файл в кодировке UTF-8)", "import_bad_byte")
     close_dialog(wine, SETTINGS, 1)
     focus_edit(log, 2, again=True)
     type_check(log, "super+F8", "Восьмая,\rклавиша")
+    type_check(log, "super+F9", "Девятая; с точкой")
     type_check(log, "super+1", "Привет!")
     items = stored_items(wine)
-    check(items[0] == ("1", "", "Привет!") and items[30:] == [("w", "", "Восьмая,\r\nклавиша")], f"stored: {items}")
+    check(items[0] == ("1", "", "Привет!") and items[30:] == [("w", "", "Восьмая,\r\nклавиша"),
+                                                              ("x", "", "Девятая; с точкой")], f"stored: {items}")
     exit_vellory(wine, proc)
 
 SCENARIOS = [
