@@ -121,6 +121,9 @@ TextTypist::Outcome TextTypist::TypeSome(Job& job, KeyPlatform& platform) {
     }
     if (job.batchSent == job.batchSize) FillBatch(job);
     if (job.batchSent == job.batchSize) return Outcome::Done;
+    // Another window came in front since the chord (a click elsewhere before the keys were let
+    // go): the rest would land there, where it might send a message or run a command.
+    if (job.inFront && !platform.stillInFront(job.target)) return Outcome::Blocked;
     const std::size_t sent = platform.sendKeys(job.batch + job.batchSent, job.batchSize - job.batchSent);
     // Nothing taken: input is blocked (a locked desktop), and the keys would land later in
     // whatever is in front then.
@@ -140,12 +143,14 @@ bool TextTypist::Paste(Job& job, KeyPlatform& platform, Next& next, std::uint32_
         case Job::Paste::None:
             next.place = true;
             next.placeText = ClipboardText(job.text);
+            next.placeTarget = job.target;
             job.paste = Job::Paste::Asked;
             job.askedAt = now;
             return false;
         case Job::Paste::Asked:
             if (now - job.askedAt <= kPlaceWaitMs) return false;
             job.paste = Job::Paste::Refused;
+            next.withdraw = true;  // a placement still under way must not stay
             [[fallthrough]];
         case Job::Paste::Refused:
             job.typeMode = kTypeByKeystrokes;  // a text is never lost
@@ -154,7 +159,6 @@ bool TextTypist::Paste(Job& job, KeyPlatform& platform, Next& next, std::uint32_
             if (job.next < job.text.size()) {
                 job.pasteKeys = platform.pastesWithShiftInsert(job.target) ? kShiftInsert : kLeftCtrlV;
                 job.next = job.text.size();
-                next.pasted = true;
             }
             return true;
     }
@@ -201,6 +205,11 @@ TextTypist::Next TextTypist::Step(KeyPlatform& platform, PlaceholderSource& sour
             outcome = TypeSome(job, platform);
             if (job.progress != before) job.lastProgress = now;
         }
+        // The paste keys lead their batch: once they are out, the restore may count its time.
+        if (job.paste == Job::Paste::Placed && !job.pasteReported && job.pasteKeys == 0 && job.batchSent >= 4) {
+            job.pasteReported = true;
+            next.pasted = true;
+        }
         // A target that never drains, or a modifier never let go: the rest is dropped.
         if (outcome == Outcome::Later && now - job.lastProgress <= kGiveUpMs) {
             next.tick = true;
@@ -208,6 +217,8 @@ TextTypist::Next TextTypist::Step(KeyPlatform& platform, PlaceholderSource& sour
             next.soon = job.typeMode == kTypeByKeystrokes && job.batchSent == job.batchSize;
             break;
         }
+        // Our text was placed but never pasted: the user's content goes back at once.
+        if (job.paste == Job::Paste::Placed && !job.pasteReported) next.withdraw = true;
         jobs_.erase(jobs_.begin());
     }
     return next;

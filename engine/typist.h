@@ -39,7 +39,9 @@ public:
         bool fetchClipboard = false;  // start a clipboard reader, then call FetchStarted
         bool place = false;           // put placeText on the clipboard, then call OnPlaced
         bool pasted = false;          // the paste keys went out: the clipboard's content may go back
+        bool withdraw = false;        // the text placed or asked for is not pasted: put the content back now
         std::u16string placeText;
+        WindowId placeTarget = 0;
     };
     // Types what can be typed now; `now` is a millisecond clock.
     Next Step(KeyPlatform& platform, PlaceholderSource& source, std::uint32_t now);
@@ -74,6 +76,7 @@ private:
         std::uint8_t pasteKeys = 0;  // kLeftCtrlV or kShiftInsert while the paste keys are still to go
         Paste paste = Paste::None;
         std::uint32_t askedAt = 0;
+        bool pasteReported = false;  // Next::pasted was said for this job
         bool settle = false;
         bool started = false;
         bool released = false;
