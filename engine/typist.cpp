@@ -16,6 +16,7 @@ void TextTypist::TakePending(EngineState& state, const HotkeyTable& table) {
 void TextTypist::Clear() {
     waiting_.clear();
     jobs_.clear();
+    injected_ = pasteUnread_ = false;
     clipboardWanted_ = clipboardReady_ = false;
 }
 
@@ -141,6 +142,8 @@ TextTypist::Outcome TextTypist::TypeSome(Job& job, KeyPlatform& platform) {
 bool TextTypist::Paste(Job& job, KeyPlatform& platform, Next& next, std::uint32_t now) {
     switch (job.paste) {
         case Job::Paste::None:
+            // A reader of {буфер} still at work would read our text once it is placed.
+            if (fetching_) return false;
             next.place = true;
             next.placeText = ClipboardText(job.text);
             next.placeTarget = job.target;
@@ -196,19 +199,34 @@ TextTypist::Next TextTypist::Step(KeyPlatform& platform, PlaceholderSource& sour
             job.released = !held;
             job.started = job.released && (!job.settle || now - job.releasedAt >= kSettleMs);
         }
+        // Posted after injected keys, it would overtake them.
+        if (!job.started && job.typeMode == kTypeByMessages && injected_) {
+            const std::uint32_t since = now - injectedAt_;
+            if ((pasteUnread_ && since < kPasteReadWaitMs) || since < kSettleMs) {
+                next.tick = true;
+                break;
+            }
+            injected_ = pasteUnread_ = false;
+        }
         if (job.started && job.typeMode == kTypeByClipboard && !Paste(job, platform, next, now)) {
             next.tick = true;
             break;
         }
         if (job.started) {
             const std::size_t before = job.progress;
+            const std::size_t sentBefore = job.batchSent;
             outcome = TypeSome(job, platform);
             if (job.progress != before) job.lastProgress = now;
+            if (job.batchSent != sentBefore) {
+                injected_ = true;
+                injectedAt_ = now;
+            }
         }
         // The paste keys lead their batch: once they are out, the restore may count its time.
         if (job.paste == Job::Paste::Placed && !job.pasteReported && job.pasteKeys == 0 && job.batchSent >= 4) {
             job.pasteReported = true;
             next.pasted = true;
+            pasteUnread_ = true;
         }
         // A target that never drains, or a modifier never let go: the rest is dropped.
         if (outcome == Outcome::Later && now - job.lastProgress <= kGiveUpMs) {

@@ -129,8 +129,11 @@ public:
     // Places a waiting text once the one before it was read, and puts the kept content back
     // when its time has come; the timer runs while either is still to happen.
     void Advance() {
-        const DWORD now = ::GetTickCount();
-        if (pending_ && (!course_.Active() || course_.MayHandOn(now))) PlaceNow();
+        DWORD now = ::GetTickCount();
+        if (pending_ && (!course_.Active() || course_.MayHandOn(now))) {
+            PlaceNow();
+            now = ::GetTickCount();  // placing may have waited for a slow owner
+        }
         if (course_.Active() && course_.RestoreDue(now)) {
             if (!restoreFailingSince_) restoreFailingSince_ = now;
             if (Restore() || now - restoreFailingSince_ >= kRestoreGiveUpMs) Done();
@@ -151,6 +154,7 @@ public:
                                                                    : ClipboardReader::Other;
         if (!course_.Render(reader)) return;
         SetBlock(CF_UNICODETEXT, CopyBlock(text_.c_str(), (text_.size() + 1) * sizeof(char16_t)));
+        ::PostMessageW(notify_, ClipboardSwap::kReadMessage, 0, 0);
         // Not from here: the reader holds the clipboard open until we return.
         ::PostMessageW(window_, kAdvance, 0, 0);
     }
@@ -203,6 +207,7 @@ private:
             ours_ = true;
             text_ = std::move(request->text);
             targetProcess_ = request->targetProcess;
+            notify_ = request->notify;
             placement_ = request->placement;
             course_.Placed(::GetTickCount());
         } else if (ours_) {
@@ -361,6 +366,7 @@ private:
     PasteCourse course_;
     std::u16string text_;
     DWORD targetProcess_ = 0;
+    HWND notify_ = nullptr;
     unsigned placement_ = 0;
     unsigned lastRequest_ = 0;
     bool ours_ = false;  // our text was put on the clipboard and not taken back yet

@@ -16,6 +16,8 @@ class ClipboardSwap {
 public:
     // Posted to the window given to Start when a Place is done.
     static constexpr UINT kPlacedMessage = kClipboardPlacedMessage;
+    // Posted to it when the target has read the latest text (a render request from its program).
+    static constexpr UINT kReadMessage = kClipboardReadMessage;
 
     ClipboardSwap() = default;
     ClipboardSwap(const ClipboardSwap&) = delete;

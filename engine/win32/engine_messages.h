@@ -14,4 +14,6 @@ enum : UINT {
     kSheetMessage = WM_APP + 4,
     // Posted by the focus hook: wparam is a focused window not recorded yet, to judge again.
     kFocusLaterMessage = WM_APP + 5,
+    // Posted by the clipboard's thread: the target has read the text of the latest paste.
+    kClipboardReadMessage = WM_APP + 6,
 };

@@ -100,18 +100,18 @@ void EngineWindow::PumpTyping() {
     WindowsPlaceholderSource source;
     TextTypist::Next next = typist_.Step(platform, source, ::GetTickCount());
     engine_.state->typingBusy = typist_.Busy();
-    // While our text is on the clipboard, {буфер} reads the user's text that is kept to go back.
+    // Before a placement: the one it follows may be the text given up on.
+    if (next.withdraw) clipboard_.Withdraw();
+    // The answer comes back as a message; a clipboard thread that is not there answers now.
+    if (next.place && !clipboard_.Place(std::move(next.placeText), reinterpret_cast<HWND>(next.placeTarget)))
+        ::PostMessageW(window_.Get(), kClipboardPlacedMessage, 0, 0);
+    // After a placement, so that {буфер} then reads the user's text that is kept to go back.
     if (next.fetchClipboard) {
         std::u16string kept;
         const ClipboardSwap::UserText user = clipboard_.KeptText(kept);
         if (user == ClipboardSwap::UserText::Kept) typist_.OnClipboard(false, kept);
         if (user == ClipboardSwap::UserText::NotOurs && StartClipboardReader(window_.Get())) typist_.FetchStarted();
     }
-    // Before a placement: the one it follows may be the text given up on.
-    if (next.withdraw) clipboard_.Withdraw();
-    // The answer comes back as a message; a clipboard thread that is not there answers now.
-    if (next.place && !clipboard_.Place(std::move(next.placeText), reinterpret_cast<HWND>(next.placeTarget)))
-        ::PostMessageW(window_.Get(), kClipboardPlacedMessage, 0, 0);
     if (next.pasted) clipboard_.Pasted(engine_.state->pasteRestoreDelay);
     // Posted, the next step waits behind the messages already queued (the user's keys among
     // them) but for no timer tick; the timer still stands by in case nothing else comes.
@@ -174,6 +174,10 @@ LRESULT CALLBACK EngineWindow::WindowProc(HWND window, UINT message, WPARAM wpar
             return 0;
         case kSheetMessage:
             self->OnSheetMessage(wparam != 0);
+            return 0;
+        case kClipboardReadMessage:
+            self->typist_.OnPasteRead();
+            self->PumpTyping();
             return 0;
         case kClipboardPlacedMessage:
             self->typist_.OnPlaced(wparam != 0);
