@@ -237,9 +237,12 @@ bool TypeFound(std::int32_t found, EngineState& state, const HotkeyTable& table,
     // posted characters reach the window behind it.
     if (!target.inFront && way != kTypeByMessages) return false;
     if (deferred || state.typingBusy || way != kTypeByMessages) {
-        if (!QueueText(state, found, target, 0, way, lengthLater ? state.pasteLongerThan : 0)) return false;
+        // A full queue drops the text but still swallows the chord: passed on, Win+digit would
+        // open a program of the taskbar.
         // Placeholders are filled in at once; keystrokes and pastes wait for the modifier's release.
-        if (deferred || way == kTypeByMessages) platform.scheduleTyping();
+        if (QueueText(state, found, target, 0, way, lengthLater ? state.pasteLongerThan : 0) &&
+            (deferred || way == kTypeByMessages))
+            platform.scheduleTyping();
     } else {
         // A window that is gone or refuses posted input gets nothing: the user then sees the
         // plain key rather than a chord eaten for nothing.

@@ -1,5 +1,6 @@
 #include "engine/win32/hooks.h"
 
+#include "engine/win32/engine_messages.h"
 #include "engine/win32/key_platform.h"
 
 namespace {
@@ -30,6 +31,11 @@ void CALLBACK focusEventProc(HWINEVENTHOOK, DWORD event, HWND window, LONG, LONG
     if (event != EVENT_OBJECT_FOCUS || g_engine.state == nullptr) return;
     WindowsKeyPlatform platform(*g_engine.state);
     OnFocusEvent(*g_engine.state, reinterpret_cast<WindowId>(window), platform);
+    // Wine raises the event of a control clicked into before its window is the one in front,
+    // and none when the window is activated: the engine's window judges it again a moment later.
+    if (g_engine.state->focusWindow != reinterpret_cast<WindowId>(window) && g_engine.state->engineWindow != nullptr)
+        ::PostMessageW(static_cast<HWND>(g_engine.state->engineWindow), kFocusLaterMessage,
+                       reinterpret_cast<WPARAM>(window), 0);
 }
 
 bool InstallHooks(EngineContext engine, HINSTANCE instance) {

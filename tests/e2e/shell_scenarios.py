@@ -117,22 +117,56 @@ def type_check(log, chord, text, since_lines=None):
     return mark
 
 
-def check_typed_behind_own_window(wine, log):
-    """The way to Vellory's window leads through the taskbar: a program's window of the shell's
-    class takes the focus (and raises the focus event), then Vellory's window comes to the front.
-    Win held, 1 pressed a moment later: the text goes to the control focused before, never to
-    the shell's window."""
+BURST_KEYS = "1234567890" + "12"
+
+
+def burst_text(digit):
+    """44 units, its chord's own."""
+    return (f"[{digit}] Быстрая рука, текст номер {digit}" + "." * 44)[:44]
+
+
+def burst_items():
+    return [(d, "s", burst_text(d)) for d in "1234567890"]
+
+
+def press_burst():
+    """Twelve chords 100 ms apart in one hold of Win (with Shift); the texts they should give."""
+    xdotool("keydown", "super", "keydown", "shift", "key", "--delay", "100", *BURST_KEYS, "keyup", "shift",
+            "keyup", "super")
+    return "".join(burst_text(d) for d in BURST_KEYS)
+
+
+def check_burst_typed(log, what):
+    mark = len(log.lines())
+    wanted = press_burst()
+    wait_for(lambda: log.chars(2, mark) == wanted, 30, f"every text of the burst {what}, in order",
+             detail=lambda: log.chars(2, mark))
+    wait_for(lambda: log.lines()[-1:] == ["edit2 up 5B"] or "edit2 up 5B" in log.lines()[mark:], 5, "Win's release")
+    digits = [l for l in log.lines()[mark:] if l.startswith("edit2 down 3")]
+    check(not digits, f"chords of the burst reached the target {what}: {digits}")
+
+
+def check_typed_behind_own_window(wine):
+    """As a new user goes: Notepad, started after Vellory, is clicked into (Wine raises no focus
+    event for that); the way to Vellory's window leads through the taskbar (a program's window of
+    the shell's class takes the focus), then a click brings Vellory's window to the front. Win
+    held, 1 pressed a moment later: the text goes to Notepad, never to the shell's window."""
+    wine.start("notepad.exe")
+    wait_for(lambda: wsend(wine, "place", "class:Notepad", 760, 20, 500, 250)[0] == 0, 30, "Notepad to start")
+    time.sleep(1)
+    click(1000, 150)
+    time.sleep(0.5)
     helper = start_target(wine, "shell_tray_helper", "--class", "Shell_TrayWnd", "--at", "0", "300")
-    focus_edit(log, 2)
     click(120, 128 + 260)
     wait_for(lambda: helper.has("edit2 focus"), what="the shell window to take the focus")
     time.sleep(0.3)
     left, top, right, bottom = control_rect(wine, CAPTION, 1)  # "Скрыть"
     click(right + 15, (top + bottom) // 2)  # beside it, on the window itself
     wait_for(lambda: (state(wine) or (0, 0, 0, 0))[3] == 1, 10, "Vellory's window in front")
-    mark, helper_mark = len(log.lines()), len(helper.lines())
+    helper_mark = len(helper.lines())
     xdotool("keydown", "super", "sleep", "0.3", "key", "--delay", "60", "1", "keyup", "super")
-    wait_for(lambda: log.chars(2, mark) == "Привет!", 15, "Привет! behind Vellory's window")
+    wait_for(lambda: editor_text(wine, "class:Notepad", "Edit") == "Привет!", 15, "Привет! behind Vellory's window",
+             detail=lambda: editor_text(wine, "class:Notepad", "Edit"))
     time.sleep(0.3)
     check(helper.lines()[helper_mark:] == [], f"the shell window got keys: {helper.lines()[helper_mark:]}")
 
@@ -188,7 +222,7 @@ def scenario_first_run_types_and_exits(wine):
     type_check(log, "super+shift+0", ":)))")
     type_check(log, "super+ctrl+3", "Пока!")
     check_cheat_sheet(wine, log)
-    check_typed_behind_own_window(wine, log)
+    check_typed_behind_own_window(wine)
     # Exit asked and declined: nothing changes.
     click_control(wine, 2)
     wait_for(lambda: message_box_up(wine), 15, "the question Выйти?")
@@ -844,9 +878,11 @@ def scenario_own_chords_and_multiline_texts(wine):
 def scenario_typing_by_keystrokes(wine):
     fresh(wine)
     exit_vellory(wine, start_vellory(wine))
-    store_items(wine, [("1", "", "Привет!"), ("3", "c", "Раз\r\nДва")])
+    store_items(wine, [("1", "", "Привет!"), ("3", "c", "Раз\r\nДва")] + burst_items())
     proc = start_vellory(wine)
     log = start_target(wine, "shell_keystrokes")
+    focus_edit(log, 2)
+    check_burst_typed(log, "posted")
     open_settings(wine)
     left, top, _, _ = control_rect(wine, SETTINGS, 1002)
     click(left + 120, top + 10)  # the tab "Общие"
@@ -875,6 +911,19 @@ def scenario_typing_by_keystrokes(wine):
     check(lines.index("edit2 up 11") < typed[0] and "edit2 down 11" not in lines[typed[0]:],
           f"Ctrl was down while the text arrived: {lines}")
     check_keys_paired(lines)
+    check_burst_typed(log, "as keystrokes")
+
+    # Win held, 1 pressed, a click into Notepad before Win is let go: the keys would go to
+    # Notepad, so nothing is typed, there or anywhere.
+    wine.start("notepad.exe")
+    wait_for(lambda: wsend(wine, "place", "class:Notepad", 760, 20, 500, 250)[0] == 0, 30, "Notepad to start")
+    focus_edit(log, 2, again=True)
+    mark = len(log.lines())
+    xdotool("keydown", "super", "key", "1", "mousemove", "1000", "150", "click", "1", "sleep", "0.3", "keyup", "super")
+    time.sleep(1.5)
+    check(editor_text(wine, "class:Notepad", "Edit") == "", f"typed into the window clicked: "
+          f"{editor_text(wine, 'class:Notepad', 'Edit')!r}")
+    check(log.chars(2, mark) == "", f"typed into the window left: {log.chars(2, mark)!r}")
     exit_vellory(wine, proc)
     check(registry(wine)["Options\\Common"].get("TypeMode") == ("REG_SZ", "1"), "TypeMode 1 must be stored")
 
@@ -892,8 +941,8 @@ def start_editors(wine):
     time.sleep(1)
 
 
-def editor_text(wine, top, child):
-    rc, out = wsend(wine, "childtext", top, child)
+def editor_text(wine, top, child, control_id=None):
+    rc, out = wsend(wine, "childtext", top, child, *([control_id] if control_id else []))
     units = "".join(chr(int(u, 16)) for u in out.split())
     return units.encode("utf-16-le", "surrogatepass").decode("utf-16-le", "replace") if rc == 0 else None
 
@@ -1036,8 +1085,9 @@ def scenario_pasted_through_the_clipboard(wine):
     fresh(wine)
     exit_vellory(wine, start_vellory(wine))
     long_text = "Длинная строка 😀 through the clipboard. " * 6  # 246 units
-    store_items(wine, [("1", "", "Вставка\r\nчерез буфер"), ("2", "", long_text), ("3", "", "Нажатия")],
-                ways=[("1", "", "2")])
+    store_items(wine, [("1", "", "Вставка\r\nчерез буфер"), ("2", "", long_text), ("3", "", "Нажатия"),
+                       ("4", "", "[{буфер}]")] + burst_items(),
+                ways=[("1", "", "2")] + [(d, "s", "2") for d in "1234567890"])
     for name, value in (("PasteLongerThan", 200), ("PasteRestoreDelay", 1500), ("KeystrokePrograms", "typing_target.exe")):
         wine.reg_add(ROOT + r"\Options\Common", name, str(value))
     proc = start_vellory(wine)
@@ -1077,6 +1127,8 @@ def scenario_pasted_through_the_clipboard(wine):
              detail=lambda: editor_text(wine, *notepad)[len(before):])
     wait_for(lambda: clipboard(wine)[0] == "скопировано между", 10, "the clipboard after the long text")
 
+    check_busy_desktop_pastes(wine, notepad, long_text)
+
     log = start_target(wine, "shell_clipboard")
     focus_edit(log, 2)
     mark = type_check(log, "super+3", "Нажатия")
@@ -1085,6 +1137,65 @@ def scenario_pasted_through_the_clipboard(wine):
     exit_vellory(wine, proc)
 
 
+
+
+def check_busy_desktop_pastes(wine, notepad, long_text):
+    """The clipboard way on a busy desktop: each paste of a quick hand its own text, in order;
+    {буфер} right after a paste reads what the user had; a clipboard history tool and a program
+    slow to paste, an owner slow to hand its content over, a vector picture: the target gets the
+    chord's text and the user's content comes back."""
+    def to_the_end():
+        click(250, 800)
+        key("ctrl+End")  # the click puts the caret into the texts of earlier chords
+        time.sleep(0.5)
+
+    def pasted(chords, wanted, what, timeout=30):
+        to_the_end()
+        before = editor_text(wine, *notepad)
+        xdotool("keydown", "super", "key", "--delay", "100", *chords, "keyup", "super")
+        wait_for(lambda: editor_text(wine, *notepad) == before + wanted, timeout, what,
+                 detail=lambda: editor_text(wine, *notepad)[len(before):])
+
+    check(wsend(wine, "clipboard", "-", "до вставки")[0] == 0, "the clipboard could not be set")
+    pasted(["1", "2", "4"], "Вставка\r\nчерез буфер" + long_text + "[до вставки]", "two pastes and {буфер} in one hold")
+    to_the_end()
+    before = editor_text(wine, *notepad)
+    wanted = press_burst()
+    wait_for(lambda: editor_text(wine, *notepad) == before + wanted, 40, "every pasted text of the burst, in order",
+             detail=lambda: editor_text(wine, *notepad)[len(before):])
+    wait_for(lambda: clipboard(wine)[0] == "до вставки", 10, "the clipboard after the burst")
+
+    # A history tool reads every change; the target is busy for 0.9 s before it handles Ctrl+V.
+    watch = os.path.join(wine.work, "clipwatch.log")
+    wine.start(exe(wine, "wsend"), "clipwatch", winpath(watch), "15000")
+    busy = start_target(wine, "shell_busy_paste", "--busy-paste", "900", "--class", "BusyTarget", "--at", "800", "40")
+    click(920, 128)
+    wait_for(lambda: busy.has("edit2 focus"), what="the busy program's edit")
+    time.sleep(0.5)
+    key("super+1")
+    def busy_text():
+        return editor_text(wine, "class:BusyTarget", "Edit", 101)
+    wait_for(lambda: busy_text() == "Вставка\r\nчерез буфер", 15, "the chord's text in the busy program",
+             detail=busy_text)
+    wait_for(lambda: clipboard(wine)[0] == "до вставки", 10, "the clipboard put back after the slow paste")
+    ours = " ".join(f"{ord(c):04X}" for c in "Вставка")
+    read = open(watch).read() if os.path.exists(watch) else ""
+    check(ours not in read, f"the history tool was given the chord's text: {read}")
+
+    # An owner that takes 2.5 s to hand its content over: the text still arrives, and the
+    # clipboard is the owner's again afterwards, never left with ours.
+    wine.start(exe(wine, "wsend"), "slowowner", "2500", "медленный", "20000")
+    time.sleep(1)
+    pasted(["1"], "Вставка\r\nчерез буфер", "the text with a slow clipboard owner")
+    time.sleep(3)
+    wait_for(lambda: clipboard(wine)[0] == "медленный", 15, "the slow owner's content after the chord",
+             detail=lambda: clipboard(wine)[0])
+
+    check(wsend(wine, "vector", "-")[0] == 0, "the vector picture could not be set")
+    picture = wsend(wine, "vector?", "-")
+    pasted(["1"], "Вставка\r\nчерез буфер", "the text over a vector picture")
+    wait_for(lambda: wsend(wine, "vector?", "-") == picture, 10, "the vector picture put back",
+             detail=lambda: wsend(wine, "vector?", "-"))
 
 
 EXPORT, IMPORT = 1022, 1023
