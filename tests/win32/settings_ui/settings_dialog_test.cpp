@@ -159,6 +159,7 @@ struct Application {
         table.Append(0x31, kModifierShift, WideString(u"Пока"));
         table.Append(0x41, kModifierCtrl, WideString(u"abc"));
         table.Append(0xBA, kModifierNone, WideString(u"x"));
+        table.AppendAbbreviation(WideString(u"sig"), WideString(u"С уважением"));
     }
     SettingsDialogOptions Options() {
         return {hotKey2,  ru, autostart, startMinimize, minimizeToTray, typeMode, excludePrograms, keystrokePrograms,
@@ -373,9 +374,10 @@ TEST_F(OpenDialog, TheHotkeyListShowsTheTableInOrderWithNothingSelected) {
         EXPECT_EQ(column.cx, columns[i].second);
     }
     const wchar_t* rows[][2] = {
-        {L"1", L"Привет!"}, {L"Shift + 1", L"Пока"}, {L"Control + A", L"abc"}, {L";", L"x"}};  // a key without a character: its Windows name
-    ASSERT_EQ(SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0), 4);
-    for (int row = 0; row < 4; ++row) {
+        {L"1", L"Привет!"}, {L"Shift + 1", L"Пока"}, {L"Control + A", L"abc"}, {L";", L"x"},  // a key without a character: its Windows name
+        {L"«sig»", L"С уважением"}};
+    ASSERT_EQ(SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0), 5);
+    for (int row = 0; row < 5; ++row) {
         EXPECT_EQ(ListText(List(), row, 0), rows[row][0]) << row;
         EXPECT_EQ(ListText(List(), row, 1), rows[row][1]) << row;
     }
@@ -432,7 +434,7 @@ TEST_F(OpenDialog, TheTextEditDialogNeverPutsItemDelimitersIntoAText) {
 TEST_F(OpenDialog, OnlyADoubleClickOnARowOpensTheTextEditDialog) {
     Answer answer(L"Строка", [](HWND editor) { EndDialogBy(editor, End::CancelButton); });
     DoubleClickRow(-1);
-    DoubleClickRow(4);
+    DoubleClickRow(5);
     DoubleClickRow(0, IDC_HOTKEY_LIST, static_cast<UINT>(NM_CLICK));
     DoubleClickRow(0, IDC_HOTKEY_GROUP);
     SendMessageW(Hotkeys(), WM_NOTIFY, IDC_HOTKEY_LIST, 0);
@@ -441,6 +443,60 @@ TEST_F(OpenDialog, OnlyADoubleClickOnARowOpensTheTextEditDialog) {
     EXPECT_EQ(answer.Answered(), 1);
     EXPECT_EQ(U16(app.table.At(3).text), u"x") << "cancelled";
     EXPECT_EQ(ListText(List(), 3, 1), L"x");
+}
+
+// The item dialog shows an abbreviation's item as such; a chord's item becomes one and back.
+TEST_F(OpenDialog, AbbreviationsAreEditedInTheSameListAsChords) {
+    {
+        Answer answer(L"Строка", [](HWND editor) {
+            EXPECT_EQ(SendDlgItemMessageW(editor, IDC_ITEM_BY_ABBREVIATION, BM_GETCHECK, 0, 0), BST_CHECKED);
+            EXPECT_EQ(TextOf(GetDlgItem(editor, IDC_ITEM_ABBREVIATION)), L"sig");
+            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(editor, IDC_ITEM_KEY)));
+            Click(editor, IDC_ITEM_IMMEDIATE);
+            EndDialogBy(editor, End::OkButton);
+        });
+        DoubleClickRow(4);
+    }
+    EXPECT_TRUE(app.table.At(4).immediate);
+    EXPECT_EQ(ListText(List(), 4, 0), L"«sig» (сразу)");
+    {
+        Answer answer(L"Строка", [](HWND editor) {
+            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(editor, IDC_ITEM_ABBREVIATION)));
+            Click(editor, IDC_ITEM_BY_ABBREVIATION);
+            SetDlgItemTextW(editor, IDC_ITEM_ABBREVIATION, L"adr");
+            EndDialogBy(editor, End::OkButton);
+        });
+        DoubleClickRow(3);
+    }
+    EXPECT_EQ(U16(app.table.At(3).abbreviation), u"adr");
+    EXPECT_EQ(U16(app.table.At(3).text), u"x");
+    EXPECT_FALSE(app.table.At(3).immediate);
+    EXPECT_EQ(app.table.FindChord(0xBA, kModifierNone), -1) << "the chord is gone from the index";
+    EXPECT_EQ(ListText(List(), 3, 0), L"«adr»");
+    {
+        Answer answer(L"Строка", [](HWND editor) {
+            Click(editor, IDC_ITEM_BY_CHORD);
+            SendDlgItemMessageW(editor, IDC_ITEM_KEY, HKM_SETHOTKEY, 'K', 0);
+            EndDialogBy(editor, End::OkButton);
+        });
+        DoubleClickRow(4);
+    }
+    EXPECT_FALSE(app.table.At(4).IsAbbreviation());
+    EXPECT_EQ(app.table.FindChord('K', kModifierNone), 4);
+    EXPECT_EQ(ListText(List(), 4, 0), L"K");
+    // Added as an abbreviation at the end of the list.
+    {
+        Answer answer(L"Строка", [](HWND editor) {
+            Click(editor, IDC_ITEM_BY_ABBREVIATION);
+            SetDlgItemTextW(editor, IDC_ITEM_ABBREVIATION, L"прив");
+            SetDlgItemTextW(editor, IDC_TEXT_EDIT, L"Привет!");
+            EndDialogBy(editor, End::OkButton);
+        });
+        Click(Hotkeys(), IDC_HOTKEY_ADD);
+    }
+    ASSERT_EQ(app.table.Count(), 6u);
+    EXPECT_EQ(app.table.FindAbbreviation(u"ПРИВ"), 5);
+    EXPECT_EQ(ListText(List(), 5, 1), L"Привет!");
 }
 
 TEST_F(OpenDialog, GrowingTheDialogMovesTheButtonsAndStretchesTheList) {
@@ -573,11 +629,14 @@ TEST(TextEditDialog, ReturnsTheTextOnlyOnOk) {
     }
 }
 
-// Answers the refusal a dialog shows ("Vellory" message boxes) with OK, counting them.
+// Answers the refusal a dialog shows ("Vellory" message boxes) with OK, counting them and
+// keeping the last one's text.
 int g_refusals = 0;
+std::wstring g_refusal;
 void CALLBACK AnswerRefusal(HWND, UINT, UINT_PTR, DWORD) {
     if (HWND box = FindDialog(L"Vellory")) {
         ++g_refusals;
+        g_refusal = TextOf(GetDlgItem(box, 0xFFFF));
         SendMessageW(box, WM_COMMAND, IDOK, 0);
     }
 }
@@ -614,6 +673,69 @@ TEST(TextEditDialog, RefusesWinLOnlyWhereWindowsTakesIt) {
         EXPECT_EQ(editor.RunModal(IDD_TEXT_EDIT, nullptr), c.refused ? IDCANCEL : IDOK);
         EXPECT_EQ(g_refusals, c.refused ? 1 : 0);
         EXPECT_EQ(editor.KeyCode(), c.refused ? c.stored : c.typed) << "a refused chord changes nothing";
+    }
+    KillTimer(nullptr, timer);
+}
+
+TEST(TextEditDialog, AnAbbreviationIsCheckedAsAChordIs) {
+    const std::wstring longest(32, L'a'), tooLong(33, L'a');
+    const struct {
+        const char* name;
+        bool storedAbbreviation;  // the item was "sig", as the table's item 1 is; else the chord 1
+        int kind;                 // the radio button clicked, or 0
+        const wchar_t* typed;     // the abbreviation field
+        bool immediate;
+        const wchar_t* refusal;   // null: taken
+    } cases[] = {
+        {"a new one, сразу", false, IDC_ITEM_BY_ABBREVIATION, L";adr", true, nullptr},
+        {"32 units", false, IDC_ITEM_BY_ABBREVIATION, longest.c_str(), false, nullptr},
+        {"its own in another case", true, 0, L"SIG", false, nullptr},
+        {"another's ignoring case", false, IDC_ITEM_BY_ABBREVIATION, L"SiG", false,
+         L"Сокращение «SiG» уже есть. Выберите другое сокращение."},
+        {"empty", false, IDC_ITEM_BY_ABBREVIATION, L"", false,
+         L"Впишите в поле «Сокращение» сокращение: от 1 до 32 знаков без пробелов."},
+        {"a space", true, 0, L"a b", false,
+         L"В сокращении не может быть пробелов и переносов строк: пробел заканчивает сокращение."},
+        {"33 units", false, IDC_ITEM_BY_ABBREVIATION, tooLong.c_str(), false,
+         L"Сокращение длиннее 32 знаков. Выберите сокращение короче."},
+        {"back to a chord: the abbreviation field no longer counts", true, IDC_ITEM_BY_CHORD, L"", false, nullptr},
+    };
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, AnswerRefusal);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_refusals = 0;
+        HotkeyTable stored;
+        stored.Append('2', kModifierNone, WideString(u"a"));
+        stored.AppendAbbreviation(WideString(u"sig"), WideString(u"b"));
+        TextEditDialog editor;
+        editor.SetText(WideString(u"x"));
+        editor.SetChord(c.storedAbbreviation ? 0 : '1', kModifierNone);
+        if (c.storedAbbreviation) editor.SetAbbreviation(WideString(u"sig"), false);
+        editor.CheckAgainst(stored, c.storedAbbreviation ? 1 : -1);
+        Answer answer(L"Строка", [&](HWND window) {
+            if (c.kind) Click(window, c.kind);
+            const bool byAbbreviation = c.kind ? c.kind == IDC_ITEM_BY_ABBREVIATION : c.storedAbbreviation;
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, IDC_ITEM_ABBREVIATION)) != FALSE, byAbbreviation);
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, IDC_ITEM_IMMEDIATE)) != FALSE, byAbbreviation);
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, IDC_ITEM_KEY)) != FALSE, !byAbbreviation);
+            SetDlgItemTextW(window, IDC_ITEM_ABBREVIATION, c.typed);
+            if (c.kind == IDC_ITEM_BY_CHORD) SendDlgItemMessageW(window, IDC_ITEM_KEY, HKM_SETHOTKEY, 'K', 0);
+            if (c.immediate) Click(window, IDC_ITEM_IMMEDIATE);
+            SendMessageW(window, WM_COMMAND, IDOK, 0);
+            if (IsWindow(window)) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+        });
+        EXPECT_EQ(editor.RunModal(IDD_TEXT_EDIT, nullptr), c.refusal ? IDCANCEL : IDOK);
+        EXPECT_EQ(g_refusals, c.refusal ? 1 : 0);
+        if (c.refusal) {
+            EXPECT_EQ(g_refusal, c.refusal);
+            EXPECT_EQ(U16(editor.Abbreviation()), c.storedAbbreviation ? u"sig" : u"") << "a refusal changes nothing";
+        } else if (c.kind == IDC_ITEM_BY_CHORD) {
+            EXPECT_TRUE(editor.Abbreviation().IsNull());
+            EXPECT_EQ(editor.KeyCode(), 'K');
+        } else {
+            EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(editor.Abbreviation().Data())), c.typed);
+            EXPECT_EQ(editor.Immediate(), c.immediate);
+        }
     }
     KillTimer(nullptr, timer);
 }
