@@ -680,14 +680,19 @@ def stored_items(wine):
     return items
 
 
-def edit_item(wine, button, key_chord=None, text=None, shot=None):
-    """Opens the item dialog with a button of the hotkey page, sets the key and the text."""
+def edit_item(wine, button, key_chord=None, text=None, shot=None, abbreviation=None):
+    """Opens the item dialog with a button of the hotkey page, sets the key or the abbreviation,
+    and the text."""
     click_control(wine, button, SETTINGS)
     wait_for(lambda: window_up(wine, TEXT_EDIT), 15, "the item dialog")
     time.sleep(0.3)
     if key_chord:
         click_control(wine, 1018, TEXT_EDIT)  # the key field
         key(key_chord)
+    if abbreviation:
+        click_control(wine, 1049, TEXT_EDIT)  # "Сокращение:"
+        click_control(wine, 1050, TEXT_EDIT)
+        subprocess.run(["xdotool", "type", "--delay", "50", abbreviation], capture_output=True)
     if text is not None:
         click_control(wine, 1011, TEXT_EDIT)
         key("ctrl+a")
@@ -719,6 +724,16 @@ def scenario_own_chords_and_multiline_texts(wine):
     wait_for(lambda: message_box_up(wine), 15, "the duplicate refused")
     screenshot(shots(wine), "duplicate_refused")
     click_control(wine, 1)  # OK of the message box, above the main window
+    wait_for(lambda: not message_box_up(wine), 15, "the message to go")
+    close_dialog(wine, TEXT_EDIT, 2)
+    # An abbreviation through the same dialog; the same one in capitals is refused.
+    edit_item(wine, 1013, abbreviation="sig", text="Best regards", shot="item_dialog_abbreviation")
+    wait_for(lambda: not window_up(wine, TEXT_EDIT), 15, "the item dialog to close")
+    screenshot(shots(wine), "settings_hotkeys_both_kinds")
+    edit_item(wine, 1013, abbreviation="SIG", text="dup")
+    wait_for(lambda: message_box_up(wine), 15, "the duplicate abbreviation refused")
+    screenshot(shots(wine), "duplicate_abbreviation_refused")
+    click_control(wine, 1)
     wait_for(lambda: not message_box_up(wine), 15, "the message to go")
     close_dialog(wine, TEXT_EDIT, 2)
     # The first row ("1") gets the key F7; the second ("2") is deleted after the question.
