@@ -1053,14 +1053,15 @@ def scenario_chords_exported_and_imported(wine):
     through_file_dialog(wine, EXPORT, "Экспорт комбинаций", files["exported"])
     text = wait_for(lambda: os.path.exists(files["exported"]) and open(files["exported"], "rb").read(), 10,
                     "the exported file").decode("utf-8")
-    check(text.startswith("\ufeffКомбинация;Код клавиши;Текст;Способ\r\n1;49;Привет!;\r\n2;50;'@;\r\n")
-          and "\r\nControl + 0;Ctrl+48;:)));\r\n" in text and text.count("\r\n") == 31, f"exported: {text!r}")
+    check(text.startswith("\ufeffКомбинация;Код клавиши;Сокращение;Текст;Способ;Сразу\r\n1;49;;Привет!;;\r\n"
+                          "2;50;;'@;;\r\n")
+          and "\r\nControl + 0;Ctrl+48;;:)));;\r\n" in text and text.count("\r\n") == 31, f"exported: {text!r}")
 
     # A changed text comes back from the file, once the user says to replace it.
     select_row(wine, 0)
     edit_item(wine, 1014, text="Bye!")
     wait_for(lambda: not window_up(wine, TEXT_EDIT), 15, "the item dialog to close")
-    question = "В файле 1 комбинаций, которые уже есть с другим текстом. Заменить их тексты?"
+    question = "В файле 1 комбинация, которая уже есть с другим текстом. Заменить её текст?"
     import_answered(wine, files["exported"], 6, question, "import_question")
     close_dialog(wine, SETTINGS, 1)
     focus_edit(log, 2)
