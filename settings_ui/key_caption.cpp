@@ -27,10 +27,10 @@ WideString ListedText(std::u16string_view text) {
     return listed;
 }
 
-WideString AbbreviationCaption(std::u16string_view abbreviation, bool immediate) {
+WideString AbbreviationCaption(std::u16string_view abbreviation) {
     WideString caption(u"«");
     caption.Append(abbreviation);
-    caption.Append(immediate ? u"» (сразу)" : u"»");
+    caption.Append(u"»");
     return caption;
 }
 

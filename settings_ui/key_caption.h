@@ -14,9 +14,8 @@ WideString KeyCaption(std::uint16_t keyCode, std::int32_t extraModifier, std::u1
 // The text on one line: each line break (CR LF, CR or LF) shows as one "⏎".
 WideString ListedText(std::u16string_view text);
 
-// «sig», and «;adr» (сразу) for one that fires as its last unit is typed: the quotes tell an
-// abbreviation from a key's name.
-WideString AbbreviationCaption(std::u16string_view abbreviation, bool immediate);
+// «sig»: the quotes tell an abbreviation from a key's name.
+WideString AbbreviationCaption(std::u16string_view abbreviation);
 
 // Why an abbreviation cannot be an item's, if it cannot: typing stops matching at a space or a
 // line break, so one holding them would never fire; control units (the stored items'

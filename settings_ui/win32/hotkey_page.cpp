@@ -19,7 +19,7 @@ static_assert(kListStyles == 0x21);
 wchar_t* ListText(const WideString& text) { return const_cast<wchar_t*>(W(text)); }
 
 WideString ItemCaption(const HotkeyItem& item) {
-    return item.IsAbbreviation() ? AbbreviationCaption(item.abbreviation.View(), item.immediate)
+    return item.IsAbbreviation() ? AbbreviationCaption(item.abbreviation.View())
                                  : ChordCaption(item.keyCode, item.extraModifier);
 }
 
@@ -166,7 +166,7 @@ void HotkeyPage::DeleteRow(int row) {
     if (row < 0 || row >= static_cast<int>(table_.Count())) return;
     const HotkeyItem& item = table_.At(static_cast<std::size_t>(row));
     WideString question(item.IsAbbreviation() ? u"Удалить сокращение " : u"Удалить комбинацию ");
-    question.Append(item.IsAbbreviation() ? AbbreviationCaption(item.abbreviation.View(), false)
+    question.Append(item.IsAbbreviation() ? AbbreviationCaption(item.abbreviation.View())
                                           : ChordCaption(item.keyCode, item.extraModifier));
     question.Append(u"?");
     if (::MessageBoxW(Window(), W(question), W(kApplicationName),

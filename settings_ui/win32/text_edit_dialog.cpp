@@ -138,7 +138,7 @@ bool TextEditDialog::ReadAbbreviation() {
             // As for chords, a duplicate stored earlier keeps its abbreviation while it stays as it was.
             if (table_ != nullptr && typed != abbreviation_ && table_->FindAbbreviation(typed.View(), self_) >= 0) {
                 problem = WideString(u"Сокращение ");
-                problem.Append(AbbreviationCaption(typed.View(), false));
+                problem.Append(AbbreviationCaption(typed.View()));
                 problem.Append(u" уже есть. Выберите другое сокращение.");
             }
             break;

@@ -24,13 +24,21 @@ void CheatSheet::Show() {
     const HotkeyTable& table = *engine_.table;
     bool seen[256] = {};
     rows_ = 0;
+    abbreviations_.clear();
     for (std::size_t i = 0; i < table.Count(); ++i) {
-        const std::uint16_t key = table.At(i).keyCode;
+        const HotkeyItem& item = table.At(i);
+        if (item.IsAbbreviation()) {
+            // A later item with the same abbreviation never types, as a chord's never does.
+            if (table.FindAbbreviation(item.abbreviation.View()) == static_cast<std::int32_t>(i))
+                abbreviations_.push_back(static_cast<std::int32_t>(i));
+            continue;
+        }
+        const std::uint16_t key = item.keyCode;
         if (key > 255 || seen[key]) continue;
         seen[key] = true;
         keys_[rows_++] = static_cast<std::uint8_t>(key);
     }
-    if (rows_ == 0) return;
+    if (rows_ == 0 && abbreviations_.empty()) return;
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     if (!window_) {
         WNDCLASSW windowClass{};
@@ -67,8 +75,14 @@ void CheatSheet::Show() {
     const int workWidth = static_cast<int>(work.right - work.left), workHeight = static_cast<int>(work.bottom - work.top);
     // A small screen narrows the cells; a list longer than the screen loses its last rows.
     cellWidth_ = std::min(::MulDiv(220, dpi, 96), (workWidth - keyWidth_ - 2) / 3);
-    rows_ = std::max(1, std::min(rows_, (workHeight - 2) / rowHeight_ - 1));
-    const int width = keyWidth_ + 3 * cellWidth_ + 2, height = (rows_ + 1) * rowHeight_ + 2;
+    const int fitting = (workHeight - 2) / rowHeight_;
+    if (rows_ > 0) rows_ = std::max(1, std::min(rows_, fitting - 1));
+    // The abbreviations take the rows the chords leave, beneath a header row of their own.
+    const int wanted = static_cast<int>((abbreviations_.size() + 2) / 3);
+    abbreviationRows_ = std::max(0, std::min(wanted, fitting - (rows_ > 0 ? rows_ + 1 : 0) - 1));
+    if (rows_ == 0 && abbreviationRows_ == 0) return;
+    const int width = keyWidth_ + 3 * cellWidth_ + 2,
+              height = AbbreviationTop() + (abbreviationRows_ > 0 ? (abbreviationRows_ + 1) * rowHeight_ : 0) + 1;
     ::SetWindowPos(window_.Get(), HWND_TOPMOST, work.left + (workWidth - width) / 2, work.top + (workHeight - height) / 2,
                    width, height, SWP_NOACTIVATE);
     ::InvalidateRect(window_.Get(), nullptr, TRUE);
@@ -93,7 +107,7 @@ void CheatSheet::Paint(HDC dc) {
     const char16_t* const headers[] = {alt ? u"Alt + …" : u"Win + …", alt ? u"Alt + Shift + …" : u"Win + Shift + …",
                                        alt ? u"Alt + Control + …" : u"Win + Control + …"};
     const int pad = rowHeight_ / 3;
-    for (int row = -1; row < rows_; ++row) {
+    for (int row = rows_ > 0 ? -1 : 0; row < rows_; ++row) {
         const int top = 1 + (row + 1) * rowHeight_;
         if (row >= 0) Line(dc, 0, top, client.right, top + 1);
         ::SetTextColor(dc, ::GetSysColor(row < 0 ? COLOR_BTNTEXT : COLOR_INFOTEXT));
@@ -111,18 +125,60 @@ void CheatSheet::Paint(HDC dc) {
             ::DrawTextW(dc, W(shown), -1, &cell, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
         }
     }
-    for (int column = 0; column < 3; ++column) {
+    for (int column = 0; column < 3 && rows_ > 0; ++column) {
         const int x = 1 + keyWidth_ + column * cellWidth_;
-        Line(dc, x - 1, 1, x, client.bottom);
+        Line(dc, x - 1, 1, x, AbbreviationTop());
     }
+    if (abbreviationRows_ > 0) PaintAbbreviations(dc, client);
     ::FrameRect(dc, &client, ::GetSysColorBrush(COLOR_WINDOWFRAME));
 }
 
+// A header row across the sheet, then the abbreviations in the chords' three columns, each
+// cell «sig» and the start of its text.
+void CheatSheet::PaintAbbreviations(HDC dc, const RECT& client) {
+    const HotkeyTable& table = *engine_.table;
+    const int top = AbbreviationTop(), pad = rowHeight_ / 3;
+    const RECT header{0, top, client.right, top + rowHeight_};
+    ::FillRect(dc, &header, ::GetSysColorBrush(COLOR_BTNFACE));
+    if (rows_ > 0) Line(dc, 0, top - 1, client.right, top);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+    RECT title{pad, top, client.right - pad, top + rowHeight_};
+    ::DrawTextW(dc, L"Сокращения: напечатайте, затем пробел или знак препинания", -1, &title,
+                DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_INFOTEXT));
+    for (int row = 0; row < abbreviationRows_; ++row) {
+        const int y = top + (row + 1) * rowHeight_;
+        Line(dc, 0, y, client.right, y + 1);
+        for (int column = 0; column < 3; ++column) {
+            const std::size_t index = static_cast<std::size_t>(row) * 3 + static_cast<std::size_t>(column);
+            if (index >= abbreviations_.size()) break;
+            const HotkeyItem& item = table.At(static_cast<std::size_t>(abbreviations_[index]));
+            WideString shown = AbbreviationCaption(item.abbreviation.View());
+            shown.Append(u" ");
+            shown.Append(ListedText(item.text.View().substr(0, kShownUnits)));
+            const int left = 1 + keyWidth_ + column * cellWidth_;
+            RECT cell{left + pad, y, left + cellWidth_ - pad, y + rowHeight_};
+            ::DrawTextW(dc, W(shown), -1, &cell, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+        }
+    }
+    for (int column = 0; column < 3; ++column) {
+        const int x = 1 + keyWidth_ + column * cellWidth_;
+        Line(dc, x - 1, top + rowHeight_, x, client.bottom);
+    }
+}
+
 void CheatSheet::Click(int x, int y) {
-    const int row = (y - 1) / rowHeight_ - 1;
     const int column = x <= keyWidth_ ? -1 : (x - 1 - keyWidth_) / cellWidth_;
-    if (row < 0 || row >= rows_ || column < 0 || column > 2) return;
-    const std::int32_t item = engine_.table->FirstFor(keys_[row], column);
+    if (column < 0 || column > 2) return;
+    std::int32_t item = -1;
+    if (y >= AbbreviationTop()) {
+        const int row = (y - AbbreviationTop()) / rowHeight_ - 1;
+        const std::size_t index = static_cast<std::size_t>(row) * 3 + static_cast<std::size_t>(column);
+        if (row >= 0 && row < abbreviationRows_ && index < abbreviations_.size()) item = abbreviations_[index];
+    } else {
+        const int row = (y - 1) / rowHeight_ - 1;
+        if (row >= 0 && row < rows_) item = engine_.table->FirstFor(keys_[row], column);
+    }
     if (item < 0) return;
     // As after a chord: the sheet goes, and the modifier's release is masked when the text went.
     Hide();

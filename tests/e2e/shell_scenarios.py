@@ -581,6 +581,10 @@ def scenario_high_dpi_and_quit_request(wine):
         check(wine.call(about, "--gtest_filter=AboutDialog.SmallIcon*") == 0, "the about box's icon at 144 DPI")
         proc = restart_with(wine)
         screenshot(shots(wine), "dpi144_main_window")
+        open_settings(wine)  # an abbreviation for the sheet, through the item dialog at this DPI
+        edit_item(wine, 1013, abbreviation="sig", text="Best regards", shot="dpi144_item_dialog_abbreviation")
+        wait_for(lambda: not window_up(wine, TEXT_EDIT), 15, "the item dialog to close")
+        close_dialog(wine, SETTINGS, 1)
         xdotool("keydown", "super")
         wait_for(lambda: sheet_shown(wine), 10, "the cheat sheet at 144 DPI")
         screenshot(shots(wine), "dpi144_cheat_sheet")
@@ -680,7 +684,7 @@ def stored_items(wine):
     return items
 
 
-def edit_item(wine, button, key_chord=None, text=None, shot=None, abbreviation=None):
+def edit_item(wine, button, key_chord=None, text=None, shot=None, abbreviation=None, immediate=False):
     """Opens the item dialog with a button of the hotkey page, sets the key or the abbreviation,
     and the text."""
     click_control(wine, button, SETTINGS)
@@ -693,6 +697,8 @@ def edit_item(wine, button, key_chord=None, text=None, shot=None, abbreviation=N
         click_control(wine, 1049, TEXT_EDIT)  # "Сокращение:"
         click_control(wine, 1050, TEXT_EDIT)
         subprocess.run(["xdotool", "type", "--delay", "50", abbreviation], capture_output=True)
+        if immediate:
+            click_control(wine, 1051, TEXT_EDIT)  # "Срабатывать сразу…"
     if text is not None:
         click_control(wine, 1011, TEXT_EDIT)
         key("ctrl+a")
@@ -726,8 +732,10 @@ def scenario_own_chords_and_multiline_texts(wine):
     click_control(wine, 1)  # OK of the message box, above the main window
     wait_for(lambda: not message_box_up(wine), 15, "the message to go")
     close_dialog(wine, TEXT_EDIT, 2)
-    # An abbreviation through the same dialog; the same one in capitals is refused.
+    # Abbreviations through the same dialog; the same one in capitals is refused.
     edit_item(wine, 1013, abbreviation="sig", text="Best regards", shot="item_dialog_abbreviation")
+    wait_for(lambda: not window_up(wine, TEXT_EDIT), 15, "the item dialog to close")
+    edit_item(wine, 1013, abbreviation=";adr", text="Main street 1, Springfield", immediate=True)
     wait_for(lambda: not window_up(wine, TEXT_EDIT), 15, "the item dialog to close")
     screenshot(shots(wine), "settings_hotkeys_both_kinds")
     edit_item(wine, 1013, abbreviation="SIG", text="dup")
@@ -749,6 +757,17 @@ def scenario_own_chords_and_multiline_texts(wine):
     close_dialog(wine, SETTINGS, 1)
 
     focus_edit(log, 2)
+    # The sheet lists the abbreviations beneath the chords; a click on one types its text.
+    mark = len(log.lines())
+    xdotool("keydown", "super")
+    wait_for(lambda: sheet_shown(wine), 10, "the cheat sheet")
+    screenshot(shots(wine), "cheat_sheet_abbreviations")
+    left, _, _, bottom = (int(v) for v in wsend(wine, "rect", "class:VelloryCheatSheet", 0)[1].split())
+    click(left + 130, bottom - 8)  # the last row's first cell: «sig»
+    wait_for(lambda: log.chars(2, mark) == "Best regards", 15, "a click on «sig» to type its text",
+             detail=lambda: log.chars(2, mark))
+    xdotool("keyup", "super")
+    wait_for(lambda: not sheet_shown(wine), 10, "the sheet to go")
     mark = type_check(log, "super+shift+b", "Line one\rLine two")
     check(log.has("edit2 lines 2", mark), "the two-line text must arrive as two lines")
     type_check(log, "super+F7", "Привет!")

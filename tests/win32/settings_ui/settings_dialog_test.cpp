@@ -458,7 +458,7 @@ TEST_F(OpenDialog, AbbreviationsAreEditedInTheSameListAsChords) {
         DoubleClickRow(4);
     }
     EXPECT_TRUE(app.table.At(4).immediate);
-    EXPECT_EQ(ListText(List(), 4, 0), L"«sig» (сразу)");
+    EXPECT_EQ(ListText(List(), 4, 0), L"«sig»");
     {
         Answer answer(L"Строка", [](HWND editor) {
             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(editor, IDC_ITEM_ABBREVIATION)));
