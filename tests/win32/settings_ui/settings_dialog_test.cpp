@@ -682,12 +682,13 @@ TEST(TextEditDialog, AnAbbreviationIsCheckedAsAChordIs) {
     const struct {
         const char* name;
         bool storedAbbreviation;  // the item was "sig", as the table's item 1 is; else the chord 1
-        int kind;                 // the radio button clicked, or 0
+        int kind;                 // the radio button clicked, or 0; -1: Down from "Комбинация"
         const wchar_t* typed;     // the abbreviation field
         bool immediate;
         const wchar_t* refusal;   // null: taken
     } cases[] = {
         {"a new one, сразу", false, IDC_ITEM_BY_ABBREVIATION, L";adr", true, nullptr},
+        {"chosen with the arrow key", false, -1, L"brb", false, nullptr},
         {"32 units", false, IDC_ITEM_BY_ABBREVIATION, longest.c_str(), false, nullptr},
         {"its own in another case", true, 0, L"SIG", false, nullptr},
         {"another's ignoring case", false, IDC_ITEM_BY_ABBREVIATION, L"SiG", false,
@@ -713,8 +714,17 @@ TEST(TextEditDialog, AnAbbreviationIsCheckedAsAChordIs) {
         if (c.storedAbbreviation) editor.SetAbbreviation(WideString(u"sig"), false);
         editor.CheckAgainst(stored, c.storedAbbreviation ? 1 : -1);
         Answer answer(L"Строка", [&](HWND window) {
-            if (c.kind) Click(window, c.kind);
-            const bool byAbbreviation = c.kind ? c.kind == IDC_ITEM_BY_ABBREVIATION : c.storedAbbreviation;
+            if (c.kind > 0) Click(window, c.kind);
+            if (c.kind < 0) {
+                SetFocus(GetDlgItem(window, IDC_ITEM_BY_CHORD));
+                PostMessageW(GetFocus(), WM_KEYDOWN, VK_DOWN, 0);
+                // Only the key: a timer's turn now could end the dialog under the test.
+                MSG msg;
+                while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE))
+                    if (!IsDialogMessageW(window, &msg)) DispatchMessageW(&msg);
+                EXPECT_EQ(GetFocus(), GetDlgItem(window, IDC_ITEM_BY_ABBREVIATION));
+            }
+            const bool byAbbreviation = c.kind ? c.kind != IDC_ITEM_BY_CHORD : c.storedAbbreviation;
             EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, IDC_ITEM_ABBREVIATION)) != FALSE, byAbbreviation);
             EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, IDC_ITEM_IMMEDIATE)) != FALSE, byAbbreviation);
             EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, IDC_ITEM_KEY)) != FALSE, !byAbbreviation);
