@@ -732,18 +732,12 @@ def scenario_own_chords_and_multiline_texts(wine):
     click_control(wine, 1)  # OK of the message box, above the main window
     wait_for(lambda: not message_box_up(wine), 15, "the message to go")
     close_dialog(wine, TEXT_EDIT, 2)
-    # Abbreviations through the same dialog; the same one in capitals is refused.
+    # Abbreviations through the same dialog.
     edit_item(wine, 1013, abbreviation="sig", text="Best regards", shot="item_dialog_abbreviation")
     wait_for(lambda: not window_up(wine, TEXT_EDIT), 15, "the item dialog to close")
     edit_item(wine, 1013, abbreviation=";adr", text="Main street 1, Springfield", immediate=True)
     wait_for(lambda: not window_up(wine, TEXT_EDIT), 15, "the item dialog to close")
     screenshot(shots(wine), "settings_hotkeys_both_kinds")
-    edit_item(wine, 1013, abbreviation="SIG", text="dup")
-    wait_for(lambda: message_box_up(wine), 15, "the duplicate abbreviation refused")
-    screenshot(shots(wine), "duplicate_abbreviation_refused")
-    click_control(wine, 1)
-    wait_for(lambda: not message_box_up(wine), 15, "the message to go")
-    close_dialog(wine, TEXT_EDIT, 2)
     # The first row ("1") gets the key F7; the second ("2") is deleted after the question.
     select_row(wine, 0)
     edit_item(wine, 1014, "F7")

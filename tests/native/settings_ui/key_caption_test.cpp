@@ -44,26 +44,4 @@ TEST(KeyCaption, KeyCodeZeroStillAddsOneUnit) {
     EXPECT_EQ(caption[10], u'\0');
 }
 
-TEST(KeyCaption, AbbreviationsHaveNoSpacesNorLineBreaks) {
-    const struct {
-        std::u16string abbreviation;
-        AbbreviationFault fault;
-    } cases[] = {
-        {u"sig", AbbreviationFault::None},
-        {u";adr", AbbreviationFault::None},
-        {u"прив", AbbreviationFault::None},
-        {std::u16string(32, u'a'), AbbreviationFault::None},
-        {std::u16string(33, u'a'), AbbreviationFault::TooLong},
-        {u"", AbbreviationFault::Empty},
-        {u"a b", AbbreviationFault::Space},
-        {u"a\tb", AbbreviationFault::Space},
-        {u"a\r\nb", AbbreviationFault::Space},
-        {u"a\u00A0", AbbreviationFault::Space},
-        {u"a\u0001b", AbbreviationFault::Space},  // a stored item's delimiter
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(CheckAbbreviation(c.abbreviation), c.fault) << std::string(c.abbreviation.begin(), c.abbreviation.end());
-    EXPECT_EQ(std::u16string(AbbreviationCaption(u";adr").View()), u"«;adr»");
-}
-
 }  // namespace

@@ -445,58 +445,21 @@ TEST_F(OpenDialog, OnlyADoubleClickOnARowOpensTheTextEditDialog) {
     EXPECT_EQ(ListText(List(), 3, 1), L"x");
 }
 
-// The item dialog shows an abbreviation's item as such; a chord's item becomes one and back.
+// A chord's row becomes an abbreviation's, and that row a chord's again.
 TEST_F(OpenDialog, AbbreviationsAreEditedInTheSameListAsChords) {
-    {
-        Answer answer(L"Строка", [](HWND editor) {
-            EXPECT_EQ(SendDlgItemMessageW(editor, IDC_ITEM_BY_ABBREVIATION, BM_GETCHECK, 0, 0), BST_CHECKED);
-            EXPECT_EQ(TextOf(GetDlgItem(editor, IDC_ITEM_ABBREVIATION)), L"sig");
-            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(editor, IDC_ITEM_KEY)));
-            Click(editor, IDC_ITEM_IMMEDIATE);
-            EndDialogBy(editor, End::OkButton);
-        });
-        DoubleClickRow(4);
-    }
-    EXPECT_TRUE(app.table.At(4).immediate);
-    EXPECT_EQ(ListText(List(), 4, 0), L"«sig»");
-    {
-        Answer answer(L"Строка", [](HWND editor) {
-            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(editor, IDC_ITEM_ABBREVIATION)));
-            Click(editor, IDC_ITEM_BY_ABBREVIATION);
+    for (const int kind : {IDC_ITEM_BY_ABBREVIATION, IDC_ITEM_BY_CHORD}) {
+        Answer answer(L"Строка", [kind](HWND editor) {
+            EXPECT_EQ(IsDlgButtonChecked(editor, kind), BST_UNCHECKED) << "the row's own kind is chosen";
+            Click(editor, kind);
             SetDlgItemTextW(editor, IDC_ITEM_ABBREVIATION, L"adr");
-            EndDialogBy(editor, End::OkButton);
-        });
-        DoubleClickRow(3);
-    }
-    EXPECT_EQ(U16(app.table.At(3).abbreviation), u"adr");
-    EXPECT_EQ(U16(app.table.At(3).text), u"x");
-    EXPECT_FALSE(app.table.At(3).immediate);
-    EXPECT_EQ(app.table.FindChord(0xBA, kModifierNone), -1) << "the chord is gone from the index";
-    EXPECT_EQ(ListText(List(), 3, 0), L"«adr»");
-    {
-        Answer answer(L"Строка", [](HWND editor) {
-            Click(editor, IDC_ITEM_BY_CHORD);
             SendDlgItemMessageW(editor, IDC_ITEM_KEY, HKM_SETHOTKEY, 'K', 0);
             EndDialogBy(editor, End::OkButton);
         });
-        DoubleClickRow(4);
+        DoubleClickRow(3);
+        EXPECT_EQ(ListText(List(), 3, 0), kind == IDC_ITEM_BY_CHORD ? L"K" : L"«adr»");
+        EXPECT_EQ(app.table.FindChord(0xBA, kModifierNone), -1) << "the old chord left the index";
     }
-    EXPECT_FALSE(app.table.At(4).IsAbbreviation());
-    EXPECT_EQ(app.table.FindChord('K', kModifierNone), 4);
-    EXPECT_EQ(ListText(List(), 4, 0), L"K");
-    // Added as an abbreviation at the end of the list.
-    {
-        Answer answer(L"Строка", [](HWND editor) {
-            Click(editor, IDC_ITEM_BY_ABBREVIATION);
-            SetDlgItemTextW(editor, IDC_ITEM_ABBREVIATION, L"прив");
-            SetDlgItemTextW(editor, IDC_TEXT_EDIT, L"Привет!");
-            EndDialogBy(editor, End::OkButton);
-        });
-        Click(Hotkeys(), IDC_HOTKEY_ADD);
-    }
-    ASSERT_EQ(app.table.Count(), 6u);
-    EXPECT_EQ(app.table.FindAbbreviation(u"ПРИВ"), 5);
-    EXPECT_EQ(ListText(List(), 5, 1), L"Привет!");
+    EXPECT_EQ(app.table.FindChord('K', kModifierNone), 3);
 }
 
 TEST_F(OpenDialog, GrowingTheDialogMovesTheButtonsAndStretchesTheList) {
@@ -678,41 +641,33 @@ TEST(TextEditDialog, RefusesWinLOnlyWhereWindowsTakesIt) {
 }
 
 TEST(TextEditDialog, AnAbbreviationIsCheckedAsAChordIs) {
-    const std::wstring longest(32, L'a'), tooLong(33, L'a');
     const struct {
         const char* name;
-        bool storedAbbreviation;  // the item was "sig", as the table's item 1 is; else the chord 1
-        int kind;                 // the radio button clicked, or 0; -1: Down from "Комбинация"
-        const wchar_t* typed;     // the abbreviation field
-        bool immediate;
-        const wchar_t* refusal;   // null: taken
+        bool stored;            // the item is "sig", the table's item 1; else a new chord's item
+        int kind;               // the radio button clicked, or 0; -1: Down from "Комбинация"
+        const wchar_t* typed;   // the abbreviation field
+        bool refused;
     } cases[] = {
-        {"a new one, сразу", false, IDC_ITEM_BY_ABBREVIATION, L";adr", true, nullptr},
-        {"chosen with the arrow key", false, -1, L"brb", false, nullptr},
-        {"32 units", false, IDC_ITEM_BY_ABBREVIATION, longest.c_str(), false, nullptr},
-        {"its own in another case", true, 0, L"SIG", false, nullptr},
-        {"another's ignoring case", false, IDC_ITEM_BY_ABBREVIATION, L"SiG", false,
-         L"Сокращение «SiG» уже есть. Выберите другое сокращение."},
-        {"empty", false, IDC_ITEM_BY_ABBREVIATION, L"", false,
-         L"Впишите в поле «Сокращение» сокращение: от 1 до 32 знаков без пробелов."},
-        {"a space", true, 0, L"a b", false,
-         L"В сокращении не может быть пробелов и переносов строк: пробел заканчивает сокращение."},
-        {"33 units", false, IDC_ITEM_BY_ABBREVIATION, tooLong.c_str(), false,
-         L"Сокращение длиннее 32 знаков. Выберите сокращение короче."},
-        {"back to a chord: the abbreviation field no longer counts", true, IDC_ITEM_BY_CHORD, L"", false, nullptr},
+        {"a new one, сразу", false, IDC_ITEM_BY_ABBREVIATION, L";adr", false},
+        {"chosen with the arrow key", false, -1, L"brb", false},
+        {"its own in other letters", true, 0, L"SIG", false},
+        {"empty", false, IDC_ITEM_BY_ABBREVIATION, L"", true},
+        {"a space", true, 0, L"a b", true},  // the other faults: the file's reader says them
+        {"another's in other letters", false, IDC_ITEM_BY_ABBREVIATION, L"SiG", true},
+        {"back to a chord: the abbreviation no longer counts", true, IDC_ITEM_BY_CHORD, L"", false},
     };
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, AnswerRefusal);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         g_refusals = 0;
         HotkeyTable stored;
-        stored.Append('2', kModifierNone, WideString(u"a"));
+        stored.Append('2', kModifierNone, WideString(u"a"));  // so that "sig" is item 1
         stored.AppendAbbreviation(WideString(u"sig"), WideString(u"b"));
         TextEditDialog editor;
-        editor.SetText(WideString(u"x"));
-        editor.SetChord(c.storedAbbreviation ? 0 : '1', kModifierNone);
-        if (c.storedAbbreviation) editor.SetAbbreviation(WideString(u"sig"), false);
-        editor.CheckAgainst(stored, c.storedAbbreviation ? 1 : -1);
+        editor.SetChord(c.stored ? 0 : '1', kModifierNone);
+        if (c.stored) editor.SetAbbreviation(WideString(u"sig"), false);
+        editor.CheckAgainst(stored, c.stored ? 1 : -1);
+        const bool byAbbreviation = c.kind ? c.kind != IDC_ITEM_BY_CHORD : c.stored;
         Answer answer(L"Строка", [&](HWND window) {
             if (c.kind > 0) Click(window, c.kind);
             if (c.kind < 0) {
@@ -722,31 +677,22 @@ TEST(TextEditDialog, AnAbbreviationIsCheckedAsAChordIs) {
                 MSG msg;
                 while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE))
                     if (!IsDialogMessageW(window, &msg)) DispatchMessageW(&msg);
-                EXPECT_EQ(GetFocus(), GetDlgItem(window, IDC_ITEM_BY_ABBREVIATION));
             }
-            const bool byAbbreviation = c.kind ? c.kind != IDC_ITEM_BY_CHORD : c.storedAbbreviation;
             EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, IDC_ITEM_ABBREVIATION)) != FALSE, byAbbreviation);
-            EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, IDC_ITEM_IMMEDIATE)) != FALSE, byAbbreviation);
             EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, IDC_ITEM_KEY)) != FALSE, !byAbbreviation);
             SetDlgItemTextW(window, IDC_ITEM_ABBREVIATION, c.typed);
-            if (c.kind == IDC_ITEM_BY_CHORD) SendDlgItemMessageW(window, IDC_ITEM_KEY, HKM_SETHOTKEY, 'K', 0);
-            if (c.immediate) Click(window, IDC_ITEM_IMMEDIATE);
+            if (!byAbbreviation) SendDlgItemMessageW(window, IDC_ITEM_KEY, HKM_SETHOTKEY, 'K', 0);
+            if (c.kind == IDC_ITEM_BY_ABBREVIATION) Click(window, IDC_ITEM_IMMEDIATE);
             SendMessageW(window, WM_COMMAND, IDOK, 0);
             if (IsWindow(window)) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
         });
-        EXPECT_EQ(editor.RunModal(IDD_TEXT_EDIT, nullptr), c.refusal ? IDCANCEL : IDOK);
-        EXPECT_EQ(g_refusals, c.refusal ? 1 : 0);
-        if (c.refusal) {
-            EXPECT_EQ(g_refusal, c.refusal);
-            EXPECT_EQ(U16(editor.Abbreviation()), c.storedAbbreviation ? u"sig" : u"") << "a refusal changes nothing";
-        } else if (c.kind == IDC_ITEM_BY_CHORD) {
-            EXPECT_TRUE(editor.Abbreviation().IsNull());
-            EXPECT_EQ(editor.KeyCode(), 'K');
-        } else {
-            EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(editor.Abbreviation().Data())), c.typed);
-            EXPECT_EQ(editor.Immediate(), c.immediate);
-        }
+        EXPECT_EQ(editor.RunModal(IDD_TEXT_EDIT, nullptr), c.refused ? IDCANCEL : IDOK);
+        EXPECT_EQ(g_refusals, c.refused ? 1 : 0);
+        const std::wstring kept = c.refused ? (c.stored ? L"sig" : L"") : byAbbreviation ? c.typed : L"";
+        EXPECT_EQ(U16(editor.Abbreviation()), std::u16string(kept.begin(), kept.end()));
+        EXPECT_EQ(editor.Immediate(), !c.refused && c.kind == IDC_ITEM_BY_ABBREVIATION);
     }
+    EXPECT_EQ(g_refusal, L"Сокращение «SiG» уже есть. Выберите другое сокращение.") << "the last refusal, as for a chord";
     KillTimer(nullptr, timer);
 }
 
