@@ -33,14 +33,16 @@ test-windows: win32 win64
 	@bash tools/test-windows.sh
 
 test: build test-native fuzz test-windows
-	@echo "make test: all tests passed: native, fuzzers and the Windows builds $$(sed 's/ / and /' build/windows-tested); screenshots of every window are in build/$$(cut -d' ' -f1 build/windows-tested)/screenshots/"
+	@echo "make test: all tests passed: native, fuzzers and the Windows builds $$(sed 's/ / and /' build/windows-tested); screenshots of every window are in build/win64/screenshots/"
 
 run: setup
 	@bash tools/run.sh
 
-# The release files of the 32-bit program: dist/Vellory-<version>-setup.exe and -portable.zip.
-dist: win32
-	@cmake --build build/win32 --target dist >>build/win32.log 2>&1 || { tail -n 20 build/win32.log; exit 1; }
+# The release files: dist/Vellory-<version>-setup.exe and -portable.zip with the 64-bit program,
+# -32bit-setup.exe and -32bit-portable.zip with the 32-bit one. dist/ holds this release only.
+dist: win32 win64
+	@rm -rf dist
+	@for b in win64 win32; do cmake --build build/$$b --target dist >>build/$$b.log 2>&1 || { tail -n 20 build/$$b.log; exit 1; }; done
 	@cd dist && for f in *; do echo "dist: $$f, $$(stat -c %s "$$f") bytes"; done
 
 clean:

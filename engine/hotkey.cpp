@@ -237,9 +237,12 @@ bool TypeFound(std::int32_t found, EngineState& state, const HotkeyTable& table,
     // posted characters reach the window behind it.
     if (!target.inFront && way != kTypeByMessages) return false;
     if (deferred || state.typingBusy || way != kTypeByMessages) {
-        if (!QueueText(state, found, target, 0, way, lengthLater ? state.pasteLongerThan : 0)) return false;
+        // A full queue drops the text but still swallows the chord: passed on, Win+digit would
+        // open a program of the taskbar.
         // Placeholders are filled in at once; keystrokes and pastes wait for the modifier's release.
-        if (deferred || way == kTypeByMessages) platform.scheduleTyping();
+        if (QueueText(state, found, target, 0, way, lengthLater ? state.pasteLongerThan : 0) &&
+            (deferred || way == kTypeByMessages))
+            platform.scheduleTyping();
     } else {
         // A window that is gone or refuses posted input gets nothing: the user then sees the
         // plain key rather than a chord eaten for nothing.
@@ -277,6 +280,8 @@ HookResult DecideKeyUp(std::uint8_t key, const KeyEvent& event, EngineState& sta
     return platform.passOn(event);
 }
 
+}  // namespace
+
 // The bit of a left or right modifier key in EngineState::heldModifiers, or 0. Keys injected
 // with the side-less codes count as the left ones.
 std::uint16_t ModifierBit(std::uint8_t key) {
@@ -293,12 +298,33 @@ std::uint16_t ModifierBit(std::uint8_t key) {
     }
 }
 
+namespace {
+
+// The bits a question about the key asks: 16 to 18 ask either side's key.
+std::uint16_t BitsOf(std::uint32_t virtualKey) {
+    switch (virtualKey) {
+        case kVkShift: return ModifierBit(kVkLeftShift) | ModifierBit(kVkRightShift);
+        case kVkControl: return ModifierBit(kVkLeftControl) | ModifierBit(kVkRightControl);
+        case kVkAlt: return ModifierBit(kVkLeftAlt) | ModifierBit(kVkRightAlt);
+        default: return virtualKey < 256 ? ModifierBit(static_cast<std::uint8_t>(virtualKey)) : 0;
+    }
+}
+
+// Whether a modifier the hook saw go down is held by the key state too, as the chords ask: a
+// release lost on the secure desktop (Ctrl+Alt+Del, Win+L) must not count until the key's next
+// press. The key state changes only once the hook has returned, so a repeat finds its own key.
+bool AnyHeld(std::uint16_t seen, KeyPlatform& platform) {
+    for (const std::uint32_t key : {kVkShift, kVkControl, kVkAlt, kVkLeftWin, kVkRightWin})
+        if ((seen & BitsOf(key)) != 0 && platform.isKeyDown(key)) return true;
+    return false;
+}
+
 // Only the main modifier's press and release and the first other key after it come here.
 void FollowSheet(std::uint8_t key, bool press, std::uint16_t heldBefore, EngineState& state, KeyPlatform& platform) {
     const bool main = IsMainModifierKey(key, state);
     if (main && press) {
         // A held key repeats its key-down: only the first one, with nothing else held, starts the delay.
-        if (state.sheet == SheetPhase::Idle && state.sheetDelay != 0 && heldBefore == 0) {
+        if (state.sheet == SheetPhase::Idle && state.sheetDelay != 0 && !AnyHeld(heldBefore, platform)) {
             state.sheet = SheetPhase::Waiting;
             platform.tellSheet(SheetPhase::Waiting);
         }
@@ -328,14 +354,7 @@ bool TypeItem(std::int32_t item, EngineState& state, const HotkeyTable& table, K
 }
 
 bool ModifierHeld(const EngineState& state, std::uint32_t virtualKey) {
-    std::uint16_t bits = 0;
-    switch (virtualKey) {
-        case kVkShift: bits = ModifierBit(kVkLeftShift) | ModifierBit(kVkRightShift); break;
-        case kVkControl: bits = ModifierBit(kVkLeftControl) | ModifierBit(kVkRightControl); break;
-        case kVkAlt: bits = ModifierBit(kVkLeftAlt) | ModifierBit(kVkRightAlt); break;
-        default: bits = virtualKey < 256 ? ModifierBit(static_cast<std::uint8_t>(virtualKey)) : 0; break;
-    }
-    return (state.heldModifiers & bits) != 0;
+    return (state.heldModifiers & BitsOf(virtualKey)) != 0;
 }
 
 void OnFocusEvent(EngineState& state, WindowId window, KeyPlatform& platform) {

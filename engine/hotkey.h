@@ -168,8 +168,8 @@ struct EngineState {
     std::array<DownFate, 256> downFate{};
     // Keystrokes typed while Win or Alt is down would arrive as shell chords or Alt+keys, so
     // the chords of keystroke typing wait here for the main modifier's release; so do texts
-    // that the engine's window types.
-    std::array<PendingText, 8> pending{};
+    // that the engine's window types. Room for more chords than a hand presses in one hold.
+    std::array<PendingText, 64> pending{};
     std::size_t pendingCount = 0;
     // Set while the engine's window still has text to type: a new chord then queues behind it,
     // so texts arrive in the order of their chords.
@@ -194,6 +194,10 @@ struct EngineContext {
 // Whether the hook saw this modifier (16 Shift, 17 Ctrl, 18 Alt: either key; 91, 92 the Win
 // keys) go down and not come up again.
 bool ModifierHeld(const EngineState& state, std::uint32_t virtualKey);
+
+// The bit of a left or right modifier key (160 to 165, 91, 92; 16 to 18 count as the left
+// ones) in EngineState::heldModifiers, or 0.
+std::uint16_t ModifierBit(std::uint8_t key);
 
 // Forgets every chord under way (release masks, keystrokes waiting for the modifier, what
 // became of each key-down), so nothing of it fires later: after the hook was lost, or a pause.
@@ -254,6 +258,9 @@ public:
     // (false when the target's queue refuses it), and whether a key is physically held now.
     virtual bool postKey(WindowId window, std::uint32_t virtualKey, bool release) = 0;
     virtual bool isKeyHeld(std::uint32_t virtualKey) = 0;
+    // Whether the target's top-level window is still the one in front: injected keys go to
+    // whatever has the keyboard when they are sent, not to a window.
+    virtual bool stillInFront(WindowId target) = 0;
     // Injects the keys as one unbroken run and answers how many the system took: fewer than
     // given when input was cut off, none when input is blocked (a locked desktop).
     virtual std::size_t sendKeys(const KeyStroke* keys, std::size_t count) = 0;

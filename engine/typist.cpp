@@ -16,6 +16,7 @@ void TextTypist::TakePending(EngineState& state, const HotkeyTable& table) {
 void TextTypist::Clear() {
     waiting_.clear();
     jobs_.clear();
+    injected_ = pasteUnread_ = false;
     clipboardWanted_ = clipboardReady_ = false;
 }
 
@@ -121,6 +122,9 @@ TextTypist::Outcome TextTypist::TypeSome(Job& job, KeyPlatform& platform) {
     }
     if (job.batchSent == job.batchSize) FillBatch(job);
     if (job.batchSent == job.batchSize) return Outcome::Done;
+    // Another window came in front since the chord (a click elsewhere before the keys were let
+    // go): the rest would land there, where it might send a message or run a command.
+    if (job.inFront && !platform.stillInFront(job.target)) return Outcome::Blocked;
     const std::size_t sent = platform.sendKeys(job.batch + job.batchSent, job.batchSize - job.batchSent);
     // Nothing taken: input is blocked (a locked desktop), and the keys would land later in
     // whatever is in front then.
@@ -138,14 +142,18 @@ TextTypist::Outcome TextTypist::TypeSome(Job& job, KeyPlatform& platform) {
 bool TextTypist::Paste(Job& job, KeyPlatform& platform, Next& next, std::uint32_t now) {
     switch (job.paste) {
         case Job::Paste::None:
+            // A reader of {буфер} still at work would read our text once it is placed.
+            if (fetching_) return false;
             next.place = true;
             next.placeText = ClipboardText(job.text);
+            next.placeTarget = job.target;
             job.paste = Job::Paste::Asked;
             job.askedAt = now;
             return false;
         case Job::Paste::Asked:
             if (now - job.askedAt <= kPlaceWaitMs) return false;
             job.paste = Job::Paste::Refused;
+            next.withdraw = true;  // a placement still under way must not stay
             [[fallthrough]];
         case Job::Paste::Refused:
             job.typeMode = kTypeByKeystrokes;  // a text is never lost
@@ -154,7 +162,6 @@ bool TextTypist::Paste(Job& job, KeyPlatform& platform, Next& next, std::uint32_
             if (job.next < job.text.size()) {
                 job.pasteKeys = platform.pastesWithShiftInsert(job.target) ? kShiftInsert : kLeftCtrlV;
                 job.next = job.text.size();
-                next.pasted = true;
             }
             return true;
     }
@@ -192,14 +199,34 @@ TextTypist::Next TextTypist::Step(KeyPlatform& platform, PlaceholderSource& sour
             job.released = !held;
             job.started = job.released && (!job.settle || now - job.releasedAt >= kSettleMs);
         }
+        // Posted after injected keys, it would overtake them.
+        if (!job.started && job.typeMode == kTypeByMessages && injected_) {
+            const std::uint32_t since = now - injectedAt_;
+            if ((pasteUnread_ && since < kPasteReadWaitMs) || since < kSettleMs) {
+                next.tick = true;
+                break;
+            }
+            injected_ = pasteUnread_ = false;
+        }
         if (job.started && job.typeMode == kTypeByClipboard && !Paste(job, platform, next, now)) {
             next.tick = true;
             break;
         }
         if (job.started) {
             const std::size_t before = job.progress;
+            const std::size_t sentBefore = job.batchSent;
             outcome = TypeSome(job, platform);
             if (job.progress != before) job.lastProgress = now;
+            if (job.batchSent != sentBefore) {
+                injected_ = true;
+                injectedAt_ = now;
+            }
+        }
+        // The paste keys lead their batch: once they are out, the restore may count its time.
+        if (job.paste == Job::Paste::Placed && !job.pasteReported && job.pasteKeys == 0 && job.batchSent >= 4) {
+            job.pasteReported = true;
+            next.pasted = true;
+            pasteUnread_ = true;
         }
         // A target that never drains, or a modifier never let go: the rest is dropped.
         if (outcome == Outcome::Later && now - job.lastProgress <= kGiveUpMs) {
@@ -208,6 +235,8 @@ TextTypist::Next TextTypist::Step(KeyPlatform& platform, PlaceholderSource& sour
             next.soon = job.typeMode == kTypeByKeystrokes && job.batchSent == job.batchSize;
             break;
         }
+        // Our text was placed but never pasted: the user's content goes back at once.
+        if (job.paste == Job::Paste::Placed && !job.pasteReported) next.withdraw = true;
         jobs_.erase(jobs_.begin());
     }
     return next;

@@ -25,6 +25,8 @@ public:
     // How long a paste waits for the clipboard's thread to say whether it had the clipboard.
     static constexpr std::uint32_t kPlaceWaitMs = 2000;
     static constexpr std::size_t kBatchKeys = 2 * kBatchUnits;  // at most what WindowsKeyPlatform::sendKeys takes
+    // How long a posted text waits for the target to read a paste before it: the restore's cap.
+    static constexpr std::uint32_t kPasteReadWaitMs = 3000;
     // The modifiers that must all be up before keystrokes or a cursor's Left steps go out:
     // any one of them would turn the keys into shortcuts, an Enter into Ctrl+Enter.
     static constexpr std::uint32_t kModifiers[] = {kVkShift, kVkControl, kVkAlt, kVkLeftWin, kVkRightWin};
@@ -39,7 +41,9 @@ public:
         bool fetchClipboard = false;  // start a clipboard reader, then call FetchStarted
         bool place = false;           // put placeText on the clipboard, then call OnPlaced
         bool pasted = false;          // the paste keys went out: the clipboard's content may go back
+        bool withdraw = false;        // the text placed or asked for is not pasted: put the content back now
         std::u16string placeText;
+        WindowId placeTarget = 0;
     };
     // Types what can be typed now; `now` is a millisecond clock.
     Next Step(KeyPlatform& platform, PlaceholderSource& source, std::uint32_t now);
@@ -48,6 +52,8 @@ public:
     void OnClipboard(bool busy, std::u16string_view text);
     // Whether the text went onto the clipboard; when it did not, it is typed as keystrokes.
     void OnPlaced(bool placed);
+    // The target has read the text of the latest paste.
+    void OnPasteRead() { pasteUnread_ = false; }
     bool Busy() const { return !waiting_.empty() || !jobs_.empty(); }
     // Drops everything not typed yet: a pause types nothing more.
     void Clear();
@@ -74,6 +80,7 @@ private:
         std::uint8_t pasteKeys = 0;  // kLeftCtrlV or kShiftInsert while the paste keys are still to go
         Paste paste = Paste::None;
         std::uint32_t askedAt = 0;
+        bool pasteReported = false;  // Next::pasted was said for this job
         bool settle = false;
         bool started = false;
         bool released = false;
@@ -94,6 +101,12 @@ private:
     std::vector<Entry> waiting_;
     std::vector<Job> jobs_;
     bool fetching_ = false;
+    // Posted characters overtake keys the target has not read yet: a text posted after keys
+    // were injected waits until the paste was read (or its wait is over), or a moment after
+    // keystrokes, so the texts arrive in the order of their chords.
+    bool pasteUnread_ = false;
+    std::uint32_t injectedAt_ = 0;
+    bool injected_ = false;
     bool clipboardWanted_ = false;
     bool clipboardReady_ = false;
     std::uint32_t clipboardSince_ = 0;

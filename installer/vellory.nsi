@@ -2,6 +2,10 @@
 ; Built by installer/CMakeLists.txt, which defines VERSION (x.y.z), VERSION4 (x.y.z.w),
 ; PROGRAM (the built Vellory.exe), ICON, OUTFILE, and the names the program finds itself by,
 ; INSTANCE_MUTEX and QUIT_MESSAGE (read from toolkit/product.h).
+; Built for both programs: "-XTarget amd64-unicode" around the 64-bit one, x86-unicode around
+; the 32-bit one. Neither needs $PROGRAMFILES64 or SetRegView: the folder is the user's own and
+; every key lives under HKCU\Software, which Windows shares between 32- and 64-bit programs, so
+; either setup finds, ends and replaces the other's copy and keeps its settings.
 ;   setup.exe [/S] [/D=<folder>]        /S: silent, starts Vellory only when one was running;
 ;                                       keeps the Startup shortcut as the finish page's box would
 ;   uninstall.exe [/S] [/PURGE]         /PURGE: also the settings (silent keeps them)

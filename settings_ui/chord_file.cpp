@@ -324,6 +324,42 @@ std::int32_t ItemOf(const HotkeyTable& table, const ChordRow& row) {
                                      : table.FindAbbreviation(row.abbreviation.View());
 }
 
+// Where strict UTF-8 breaks, or npos; what comes before goes to `out`.
+std::size_t Utf8Fault(std::string_view bytes, std::u16string& out) {
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
+                                   : lead >= 0xF0 && lead < 0xF5 ? 4 : 0;
+        if (length == 0 || i + length > bytes.size()) return i;
+        std::uint32_t code = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            if ((next & 0xC0) != 0x80) return i;
+            code = (code << 6) | (next & 0x3F);
+        }
+        // Overlong forms and codes past U+10FFFF are not UTF-8; surrogates are taken, as written.
+        if ((length == 3 && code < 0x800) || (length == 4 && (code < 0x10000 || code > 0x10FFFF))) return i;
+        if (code >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(code);
+        }
+        i += length;
+    }
+    return std::string_view::npos;
+}
+
+// The line the text's end is on, counted as the reader counts: CR LF, LF or a CR alone end one.
+template <typename Unit>
+std::uint32_t LineOfEnd(std::basic_string_view<Unit> text) {
+    std::uint32_t line = 1;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] == Unit('\n') || (text[i] == Unit('\r') && (i + 1 == text.size() || text[i + 1] != Unit('\n')))) ++line;
+    return line;
+}
+
 }  // namespace
 
 // The item's own way as the file names it; an unknown one follows the settings.
@@ -391,38 +427,48 @@ std::string WriteChordFile(const std::vector<ChordRow>& rows) {
 bool DecodeUtf8(std::string_view bytes, std::u16string& text) {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
     std::u16string out;
-    out.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size();) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
-                                   : lead >= 0xF0 && lead < 0xF5 ? 4 : 0;
-        if (length == 0 || i + length > bytes.size()) return false;
-        std::uint32_t code = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(bytes[i + k]);
-            if ((next & 0xC0) != 0x80) return false;
-            code = (code << 6) | (next & 0x3F);
-        }
-        // Overlong forms and codes past U+10FFFF are not UTF-8; surrogates are taken, as written.
-        if ((length == 3 && code < 0x800) || (length == 4 && (code < 0x10000 || code > 0x10FFFF))) return false;
-        if (code >= 0x10000) {
-            out += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
-            out += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(code);
-        }
-        i += length;
-    }
+    if (Utf8Fault(bytes, out) != std::string_view::npos) return false;
     text = std::move(out);
     return true;
+}
+
+FileText DecodeChordFile(std::string_view bytes, std::u16string& text, ChordFileFailure& failure) {
+    const bool littleEndian = bytes.substr(0, 2) == "\xFF\xFE", bigEndian = bytes.substr(0, 2) == "\xFE\xFF";
+    if (littleEndian || bigEndian) {
+        std::u16string out;
+        out.reserve(bytes.size() / 2);
+        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+            const auto first = static_cast<unsigned char>(bytes[i]), second = static_cast<unsigned char>(bytes[i + 1]);
+            out += static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first);
+        }
+        if (bytes.size() % 2 != 0) {
+            failure = {LineOfEnd(std::u16string_view(out)), WideString(u"файл обрывается посреди знака")};
+            return FileText::Broken;
+        }
+        text = std::move(out);
+        return FileText::Read;
+    }
+    const bool marked = bytes.substr(0, 3) == "\xEF\xBB\xBF";
+    if (marked) bytes.remove_prefix(3);
+    std::u16string out;
+    const std::size_t fault = Utf8Fault(bytes, out);
+    if (fault == std::string_view::npos) {
+        text = std::move(out);
+        return FileText::Read;
+    }
+    if (!marked) return FileText::Ansi;
+    failure = {LineOfEnd(bytes.substr(0, fault)), WideString(u"испорченный знак (файл в кодировке UTF-8)")};
+    return FileText::Broken;
 }
 
 bool ReadChordFile(std::u16string_view text, std::vector<ChordRow>& rows, ChordFileFailure& failure) {
     rows.clear();
     if (!text.empty() && text[0] == u'\uFEFF') text.remove_prefix(1);
-    // A spreadsheet saves with the list separator of its locale: the header line tells which.
+    // A spreadsheet saves CSV with the list separator of its locale, and "Unicode text" with
+    // tabs: the first of them in the header line, whose names hold none, tells which.
     const std::u16string_view firstLine = text.substr(0, text.find_first_of(u"\r\n"));
-    CsvReader reader(text, firstLine.find(u';') != std::u16string_view::npos ? u';' : u',');
+    const std::size_t separator = firstLine.find_first_of(u";\t,");
+    CsvReader reader(text, separator != std::u16string_view::npos ? firstLine[separator] : u',');
 
     std::vector<std::u16string> fields;
     std::uint32_t line = 1;

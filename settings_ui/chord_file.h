@@ -3,8 +3,8 @@
 // spreadsheet: CSV in UTF-8 with a byte order mark, CRLF and ";" between fields, as a Russian
 // Excel opens it by a double click. The header names the columns
 // "Комбинация;Код клавиши;Сокращение;Текст;Способ;Сразу"; reading finds them by name, so a file
-// of chords alone needs neither "Сокращение" nor "Сразу", and takes "," as well, and no byte
-// order mark.
+// of chords alone needs neither "Сокращение" nor "Сразу", and takes "," and a tab as well, no
+// byte order mark, and UTF-16.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -45,14 +45,22 @@ WideString ChordCode(std::uint16_t keyCode, std::int32_t extraModifier);
 // The whole file's bytes.
 std::string WriteChordFile(const std::vector<ChordRow>& rows);
 
-// Strict UTF-8 without the byte order mark, if any; false for anything else, which the caller
-// then reads in the system's ANSI code page, as a spreadsheet saves CSV.
+// Strict UTF-8 without the byte order mark, if any; false for anything else.
 bool DecodeUtf8(std::string_view bytes, std::u16string& text);
 
 struct ChordFileFailure {
     std::uint32_t line = 0;
     WideString reason;
 };
+
+// What a file's bytes gave: its text; no byte order mark and no UTF-8 either, for the caller to
+// read in the system's ANSI code page, as a spreadsheet saves CSV; or bytes that break the
+// encoding their mark names, with the line in `failure`.
+enum class FileText : std::uint8_t { Read, Ansi, Broken };
+
+// The text in the encoding the byte order mark names: UTF-16 LE or BE (a spreadsheet's "Unicode
+// text"), or UTF-8; without a mark, strict UTF-8.
+FileText DecodeChordFile(std::string_view bytes, std::u16string& text, ChordFileFailure& failure);
 
 // Checks every row before it gives any: on failure `rows` is left empty. Line breaks in texts
 // become CR LF, as the item dialog stores them.

@@ -2,10 +2,8 @@
 # Starts Vellory under Wine on $DISPLAY, or on a virtual X display it starts and names.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-. "$root/tools/ia32.sh"
-# The shipped 32-bit program where the host runs 32-bit code, else the 64-bit one.
+# The 64-bit program, the main download; it runs on either kind of host.
 build=win64
-[ "$VELLORY_IA32" = 1 ] && build=win32
 "$root/tools/build.sh" "$build" "${JOBS:-2}"
 dir="$root/build/$build"
 exe="$dir/shell/Vellory.exe"
@@ -19,5 +17,5 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "run: started a virtual X display on $DISPLAY (see it with: x11vnc -display $DISPLAY, or take screenshots with: import -display $DISPLAY -window root shot.png)"
 fi
 "$root/tools/wine-prefix.sh" "$dir/wineprefix"
-echo "run: starting the $([ $build = win32 ] && echo "32-bit build (the shipped program)" || echo "64-bit build (this host runs no 32-bit code)") under Wine on $DISPLAY (prefix $dir/wineprefix)"
+echo "run: starting the 64-bit build under Wine on $DISPLAY (prefix $dir/wineprefix)"
 "$root/tools/wine-run.sh" "$exe"

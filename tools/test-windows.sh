@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs the Windows test programs and the end-to-end scenarios of both Windows builds under
-# Wine, on one virtual X display for the whole run. A host that runs no 32-bit code tests the
-# 64-bit build only (the 32-bit program's size is still checked); the builds whose tests ran
-# are written to build/windows-tested for make's closing line.
+# Wine, on one virtual X display for the whole run (the 32-bit build runs a part of the
+# scenarios, see tests/e2e/CMakeLists.txt). A host that runs no 32-bit code tests the 64-bit
+# build only (the 32-bit program's size is still checked); the builds whose tests ran are
+# written to build/windows-tested for make's closing line.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/tools/ia32.sh"

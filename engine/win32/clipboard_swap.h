@@ -16,10 +16,8 @@ class ClipboardSwap {
 public:
     // Posted to the window given to Start when a Place is done.
     static constexpr UINT kPlacedMessage = kClipboardPlacedMessage;
-    // How long the kept content waits after the paste keys at the least, and at the most for
-    // the target to ask for the text.
-    static constexpr UINT kRestoreDelayMs = 500;
-    static constexpr UINT kRestoreCapMs = 3000;
+    // Posted to it when the target has read the latest text (a render request from its program).
+    static constexpr UINT kReadMessage = kClipboardReadMessage;
 
     ClipboardSwap() = default;
     ClipboardSwap(const ClipboardSwap&) = delete;
@@ -30,23 +28,42 @@ public:
     // Puts back what is still kept, then ends the thread.
     void Stop();
     // Keeps the clipboard's content (unless a text of ours is still there: then what is kept
-    // is already the user's) and offers the text, with the formats that keep it out of the
-    // clipboard history and cloud sync.
-    bool Place(std::u16string text);
+    // is already the user's) and offers the text for the target's paste, with the formats that
+    // keep it out of the clipboard history and cloud sync. A text of ours still waiting for the
+    // target to read it is not replaced before it has been read, or its wait is over.
+    bool Place(std::u16string text, HWND target);
     // The paste keys went out: the kept content goes back no sooner than `delayMs` later, and
     // not before the target asked for the text, unless it never does (the cap).
     void Pasted(UINT delayMs);
+    // The latest text placed, or still to be placed, will not be pasted: it is not placed, or
+    // the kept content goes back at once.
+    void Withdraw();
     // The window that owns the clipboard while a text of ours is on it.
     HWND Owner() const { return window_; }
     // True from a Place until the kept content is back: the clipboard holds our text, not the
     // user's, so a reader of the user's clipboard waits.
-    bool HoldsOurText() const { return busy_.load(); }
+    bool HoldsOurText() const { return shared_.settled.load() != placements_; }
+
+    enum class UserText { NotOurs, Wait, Kept };
+    // What the user's clipboard holds while our text is on it: the text kept to go back (Kept),
+    // not known yet (Wait), or the clipboard is not ours (NotOurs: read the clipboard itself).
+    UserText KeptText(std::u16string& text);
+
+    // The state the thread shares with callers on other threads.
+    struct Shared {
+        std::atomic<unsigned> settled{0};    // the latest placement whose course is over
+        std::atomic<unsigned> withdrawn{0};  // the latest placement given up on
+        SRWLOCK lock = SRWLOCK_INIT;         // guards the two below
+        bool textKept = false;
+        std::u16string keptText;
+    };
 
 private:
     static DWORD WINAPI ThreadMain(void* self);
 
     HWND notify_ = nullptr;
-    std::atomic<bool> busy_{false};
+    Shared shared_;
+    unsigned placements_ = 0;  // counted on the caller's thread
     HWND window_ = nullptr;  // owned by the thread
     UniqueKernelHandle thread_;
 };

@@ -12,4 +12,8 @@ enum : UINT {
     kClipboardPlacedMessage = WM_APP + 3,
     // Posted by the hook: wparam 1 starts the cheat sheet's delay, 0 hides the sheet.
     kSheetMessage = WM_APP + 4,
+    // Posted by the focus hook: wparam is a focused window not recorded yet, to judge again.
+    kFocusLaterMessage = WM_APP + 5,
+    // Posted by the clipboard's thread: the target has read the text of the latest paste.
+    kClipboardReadMessage = WM_APP + 6,
 };

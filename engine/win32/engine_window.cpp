@@ -2,6 +2,8 @@
 
 #include <hidusage.h>
 
+#include <utility>
+
 #include "engine/win32/fill_ins.h"
 #include "engine/win32/foreground_watch.h"
 #include "engine/win32/hooks.h"
@@ -13,6 +15,9 @@ constexpr wchar_t kClassName[] = L"VelloryEngine";
 constexpr UINT_PTR kCheckTimer = 1;
 constexpr UINT_PTR kTypingTimer = 2;
 constexpr UINT_PTR kSheetTimer = 3;
+constexpr UINT_PTR kFocusTimer = 4;
+// Long enough for the activation that follows a click to have put the window in front.
+constexpr UINT kFocusLaterMs = 150;
 // Short enough that a long text flows, long enough that the target and the user's keys get
 // their turn in between.
 constexpr UINT kTypingTickMs = 10;
@@ -64,6 +69,7 @@ void EngineWindow::Stop() {
 
 void EngineWindow::StopTyping() {
     typist_.Clear();
+    clipboard_.Withdraw();
     if (engine_.state != nullptr) engine_.state->typingBusy = false;
     if (window_) ::KillTimer(window_.Get(), kTypingTimer);
     OnSheetMessage(false);
@@ -94,12 +100,18 @@ void EngineWindow::PumpTyping() {
     WindowsPlaceholderSource source;
     TextTypist::Next next = typist_.Step(platform, source, ::GetTickCount());
     engine_.state->typingBusy = typist_.Busy();
-    // While our text is on the clipboard the user's comes back first: {буфер} reads the user's.
-    if (next.fetchClipboard && !clipboard_.HoldsOurText() && StartClipboardReader(window_.Get()))
-        typist_.FetchStarted();
+    // Before a placement: the one it follows may be the text given up on.
+    if (next.withdraw) clipboard_.Withdraw();
     // The answer comes back as a message; a clipboard thread that is not there answers now.
-    if (next.place && !clipboard_.Place(std::move(next.placeText)))
+    if (next.place && !clipboard_.Place(std::move(next.placeText), reinterpret_cast<HWND>(next.placeTarget)))
         ::PostMessageW(window_.Get(), kClipboardPlacedMessage, 0, 0);
+    // After a placement, so that {буфер} then reads the user's text that is kept to go back.
+    if (next.fetchClipboard) {
+        std::u16string kept;
+        const ClipboardSwap::UserText user = clipboard_.KeptText(kept);
+        if (user == ClipboardSwap::UserText::Kept) typist_.OnClipboard(false, kept);
+        if (user == ClipboardSwap::UserText::NotOurs && StartClipboardReader(window_.Get())) typist_.FetchStarted();
+    }
     if (next.pasted) clipboard_.Pasted(engine_.state->pasteRestoreDelay);
     // Posted, the next step waits behind the messages already queued (the user's keys among
     // them) but for no timer tick; the timer still stands by in case nothing else comes.
@@ -108,6 +120,19 @@ void EngineWindow::PumpTyping() {
         ::SetTimer(window_.Get(), kTypingTimer, kTypingTickMs, nullptr);
     else
         ::KillTimer(window_.Get(), kTypingTimer);
+}
+
+void EngineWindow::OnFocusLater() {
+    ::KillTimer(window_.Get(), kFocusTimer);
+    const HWND window = std::exchange(focusLater_, nullptr);
+    // Only while it still has its thread's focus: a later click elsewhere has its own event.
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (window == nullptr || !::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) ||
+        info.hwndFocus != window)
+        return;
+    WindowsKeyPlatform platform(*engine_.state);
+    OnFocusEvent(*engine_.state, reinterpret_cast<WindowId>(window), platform);
 }
 
 void EngineWindow::OnRawInput() {
@@ -137,6 +162,11 @@ LRESULT CALLBACK EngineWindow::WindowProc(HWND window, UINT message, WPARAM wpar
             if (wparam == kCheckTimer) self->OnCheck();
             if (wparam == kTypingTimer) self->PumpTyping();
             if (wparam == kSheetTimer) self->OnSheetDelay();
+            if (wparam == kFocusTimer) self->OnFocusLater();
+            return 0;
+        case kFocusLaterMessage:
+            self->focusLater_ = reinterpret_cast<HWND>(wparam);
+            ::SetTimer(window, kFocusTimer, kFocusLaterMs, nullptr);
             return 0;
         case kTypePendingMessage:
             self->typist_.TakePending(*self->engine_.state, *self->engine_.table);
@@ -144,6 +174,10 @@ LRESULT CALLBACK EngineWindow::WindowProc(HWND window, UINT message, WPARAM wpar
             return 0;
         case kSheetMessage:
             self->OnSheetMessage(wparam != 0);
+            return 0;
+        case kClipboardReadMessage:
+            self->typist_.OnPasteRead();
+            self->PumpTyping();
             return 0;
         case kClipboardPlacedMessage:
             self->typist_.OnPlaced(wparam != 0);

@@ -47,6 +47,7 @@ private:
     void PumpTyping();
     void OnSheetMessage(bool start);
     void OnSheetDelay();
+    void OnFocusLater();
 
     EngineContext engine_;
     HINSTANCE instance_ = nullptr;
@@ -56,4 +57,5 @@ private:
     ClipboardSwap clipboard_;
     bool rawInput_ = false;
     SheetView* sheet_ = nullptr;
+    HWND focusLater_ = nullptr;  // a focus event's window, judged again when kFocusTimer fires
 };

@@ -1,5 +1,6 @@
 #include "engine/win32/hooks.h"
 
+#include "engine/win32/engine_messages.h"
 #include "engine/win32/key_platform.h"
 
 namespace {
@@ -30,6 +31,11 @@ void CALLBACK focusEventProc(HWINEVENTHOOK, DWORD event, HWND window, LONG, LONG
     if (event != EVENT_OBJECT_FOCUS || g_engine.state == nullptr) return;
     WindowsKeyPlatform platform(*g_engine.state);
     OnFocusEvent(*g_engine.state, reinterpret_cast<WindowId>(window), platform);
+    // Wine raises the event of a control clicked into before its window is the one in front,
+    // and none when the window is activated: the engine's window judges it again a moment later.
+    if (g_engine.state->focusWindow != reinterpret_cast<WindowId>(window) && g_engine.state->engineWindow != nullptr)
+        ::PostMessageW(static_cast<HWND>(g_engine.state->engineWindow), kFocusLaterMessage,
+                       reinterpret_cast<WPARAM>(window), 0);
 }
 
 bool InstallHooks(EngineContext engine, HINSTANCE instance) {
@@ -39,6 +45,12 @@ bool InstallHooks(EngineContext engine, HINSTANCE instance) {
     state.keyboardHook = ::SetWindowsHookExW(WH_KEYBOARD_LL, keyboardHookProcShim, instance, 0);
     state.focusHook = ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, focusEventProc, 0, 0,
                                         WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    // A new hook has seen no key go down: it starts from the modifiers held now. Read once the
+    // hook is in, as its events are taken only when this thread next reads its messages.
+    std::uint16_t held = 0;
+    for (const int key : {VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU, VK_LWIN, VK_RWIN})
+        if ((::GetAsyncKeyState(key) & 0x8000) != 0) held |= ModifierBit(static_cast<std::uint8_t>(key));
+    state.heldModifiers = held;
     return state.keyboardHook != nullptr;
 }
 

@@ -131,6 +131,11 @@ bool WindowsKeyPlatform::isKeyHeld(std::uint32_t virtualKey) {
     return (::GetAsyncKeyState(static_cast<int>(virtualKey)) & 0x8000) != 0;
 }
 
+bool WindowsKeyPlatform::stillInFront(WindowId target) {
+    const HWND front = ::GetForegroundWindow();
+    return front != nullptr && ::GetAncestor(reinterpret_cast<HWND>(target), GA_ROOT) == front;
+}
+
 std::size_t WindowsKeyPlatform::sendKeys(const KeyStroke* keys, std::size_t count) {
     INPUT inputs[128];
     if (count > sizeof inputs / sizeof inputs[0]) count = sizeof inputs / sizeof inputs[0];

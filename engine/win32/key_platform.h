@@ -21,6 +21,7 @@ public:
     bool processFileName(const ProcessKey& process, char16_t (&name)[kMaxFileName]) override;
     bool postKey(WindowId window, std::uint32_t virtualKey, bool release) override;
     bool isKeyHeld(std::uint32_t virtualKey) override;
+    bool stillInFront(WindowId target) override;
     std::size_t sendKeys(const KeyStroke* keys, std::size_t count) override;
     bool pastesWithShiftInsert(WindowId target) override;
     void tellSheet(SheetPhase phase) override;

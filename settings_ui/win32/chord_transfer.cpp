@@ -1,8 +1,10 @@
 #include "settings_ui/win32/chord_transfer.h"
 
+#include <cderr.h>
 #include <commdlg.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "settings_ui/chord_file.h"
@@ -19,6 +21,11 @@ constexpr DWORD kPathUnits = 1024;
 // Room for every one of the 768 chords with a text of 32,767 units.
 constexpr DWORD kMaxFileBytes = 80u << 20;
 
+void Say(HWND owner, const WideString& text) {
+    ::MessageBoxW(owner, W(text), W(kApplicationName), MB_OK | MB_ICONEXCLAMATION);
+}
+
+// False when no path came: the user's cancel, or a failure, which is then said.
 bool AskPath(HWND owner, bool save, wchar_t (&path)[kPathUnits]) {
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
@@ -31,17 +38,29 @@ bool AskPath(HWND owner, bool save, wchar_t (&path)[kPathUnits]) {
     dialog.lpstrTitle = save ? L"Экспорт комбинаций" : L"Импорт комбинаций";
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
                    (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-    return (save ? ::GetSaveFileNameW(&dialog) : ::GetOpenFileNameW(&dialog)) != FALSE;
-}
-
-UniqueKernelHandle OpenFile(const wchar_t* path, bool write) {
-    const HANDLE file = ::CreateFileW(path, write ? GENERIC_WRITE : GENERIC_READ, write ? 0 : FILE_SHARE_READ, nullptr,
-                                      write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return UniqueKernelHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
+    // GetOpenFileName leaves the process in the file's folder whatever OFN_NOCHANGEDIR says, and
+    // a current directory on a USB stick keeps the stick from being ejected.
+    wchar_t current[kPathUnits];
+    const DWORD currentUnits = ::GetCurrentDirectoryW(kPathUnits, current);
+    const bool chosen = (save ? ::GetSaveFileNameW(&dialog) : ::GetOpenFileNameW(&dialog)) != FALSE;
+    if (currentUnits > 0 && currentUnits < kPathUnits) ::SetCurrentDirectoryW(current);
+    if (chosen) return true;
+    // A path too long for the buffer ends the dialog as a cancel does: only this tells them apart.
+    const DWORD error = ::CommDlgExtendedError();
+    if (error == FNERR_BUFFERTOOSMALL) {
+        Say(owner, WideString(u"Файл не выбран: путь к нему длиннее 1023 знаков. Выберите папку с путём покороче."));
+    } else if (error != 0) {
+        WideString message(u"Файл не выбран: окно выбора файла сообщило об ошибке ");
+        message.Append(WideString::FromInt(static_cast<std::int32_t>(error)));
+        message.Append(u".");
+        Say(owner, message);
+    }
+    return false;
 }
 
 bool ReadWhole(const wchar_t* path, std::string& bytes) {
-    const UniqueKernelHandle file = OpenFile(path, false);
+    const HANDLE opened = ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    const UniqueKernelHandle file(opened == INVALID_HANDLE_VALUE ? nullptr : opened);
     LARGE_INTEGER size{};
     if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart > kMaxFileBytes) return false;
     bytes.resize(static_cast<std::size_t>(size.QuadPart));
@@ -50,32 +69,54 @@ bool ReadWhole(const wchar_t* path, std::string& bytes) {
                              read == bytes.size());
 }
 
-// A file that is not UTF-8 is what a spreadsheet saves as "CSV": the system's ANSI code page.
-std::u16string Decoded(const std::string& bytes) {
-    std::u16string text;
-    if (DecodeUtf8(bytes, text) || bytes.empty()) return text;
+// A file with neither a byte order mark nor UTF-8 is what a spreadsheet saves as "CSV": the
+// system's ANSI code page.
+bool Decoded(const std::string& bytes, std::u16string& text, ChordFileFailure& failure) {
+    const FileText decoded = DecodeChordFile(bytes, text, failure);
+    if (decoded != FileText::Ansi) return decoded == FileText::Read;
     const int units = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     text.resize(static_cast<std::size_t>(units > 0 ? units : 0));
     if (units > 0)
         ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
                               reinterpret_cast<wchar_t*>(text.data()), units);
-    return text;
-}
-
-void Say(HWND owner, const WideString& text) {
-    ::MessageBoxW(owner, W(text), W(kApplicationName), MB_OK | MB_ICONEXCLAMATION);
+    return true;
 }
 
 }  // namespace
 
+bool WriteWholeFile(const wchar_t* path, std::string_view bytes) {
+    // Beside the file, so that putting it in place is a rename on the same volume.
+    std::wstring folder(path);
+    const std::size_t slash = folder.find_last_of(L"\\/");
+    folder.resize(slash == std::wstring::npos ? 0 : slash + 1);
+    wchar_t temporary[MAX_PATH];
+    if (::GetTempFileNameW(folder.empty() ? L"." : folder.c_str(), L"vel", 0, temporary) == 0) return false;
+    bool whole = false;
+    {
+        const HANDLE opened = ::CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr);
+        const UniqueKernelHandle file(opened == INVALID_HANDLE_VALUE ? nullptr : opened);
+        DWORD written = 0;
+        whole = file && ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                written == bytes.size() && ::FlushFileBuffers(file.Get());
+    }
+    // The new file takes the old one's attributes, so a hidden file stays hidden (writing over it
+    // with CREATE_ALWAYS and FILE_ATTRIBUTE_NORMAL is refused). ReplaceFileW would keep them too,
+    // but Wine's leaves an empty file of its own beside. A read-only file is not replaced, as
+    // Windows refuses (Wine's rename would replace it).
+    const DWORD old = ::GetFileAttributesW(path);
+    constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY) != 0) whole = false;
+    if (whole && old != INVALID_FILE_ATTRIBUTES && (old & kept) != 0)
+        whole = ::SetFileAttributesW(temporary, (old & kept) | FILE_ATTRIBUTE_ARCHIVE) != FALSE;
+    whole = whole && ::MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    if (!whole) ::DeleteFileW(temporary);
+    return whole;
+}
+
 void ExportChords(HWND owner, const HotkeyTable& table) {
     wchar_t path[kPathUnits] = L"Vellory.csv";
     if (!AskPath(owner, true, path)) return;
-    const std::string bytes = WriteChordFile(ExportedRows(table, ChordCaption));
-    const UniqueKernelHandle file = OpenFile(path, true);
-    DWORD written = 0;
-    if (!file || !::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size())
+    if (!WriteWholeFile(path, WriteChordFile(ExportedRows(table, ChordCaption))))
         Say(owner, WideString(u"Файл не записан."));
 }
 
@@ -87,9 +128,10 @@ bool ImportChords(HWND owner, HotkeyTable& table) {
         Say(owner, WideString(u"Файл не прочитан: его не удалось открыть."));
         return false;
     }
+    std::u16string text;
     std::vector<ChordRow> rows;
     ChordFileFailure failure;
-    if (!ReadChordFile(Decoded(bytes), rows, failure)) {
+    if (!Decoded(bytes, text, failure) || !ReadChordFile(text, rows, failure)) {
         Say(owner, FailureMessage(failure));
         return false;
     }

@@ -239,8 +239,10 @@ bool HotkeyApplication::CreateMainWindow() {
 }
 
 void HotkeyApplication::Shutdown() {
-    engineWindow_.Stop();
+    // The hooks go first: the engine's window may wait a moment for the clipboard's content to
+    // go back, and every key of the desktop would wait with it.
     RemoveHooks(engine_);
+    engineWindow_.Stop();
     SaveSettings();
     WindowedApplication::Shutdown();
 }

@@ -6,6 +6,7 @@ import importlib
 import os
 import subprocess
 import sys
+import time
 import traceback
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -16,7 +17,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True)
     parser.add_argument("--version", required=True, help="the program's version, three parts")
-    parser.add_argument("--only", default="", help="run scenarios whose name contains this")
+    parser.add_argument("--only", default="", help="run scenarios whose name contains one of these (comma-separated)")
     parser.add_argument("groups", nargs="+")
     args = parser.parse_args()
     if not os.environ.get("DISPLAY"):
@@ -34,12 +35,13 @@ def main():
         module = importlib.import_module(group + "_scenarios")
         for scenario in module.SCENARIOS:
             name = scenario.__name__
-            if args.only not in name:
+            if not any(part in name for part in args.only.split(",")):
                 continue
+            started = time.monotonic()
             try:
                 scenario(wine)
                 passed += 1
-                print(f"PASS {group}: {name}", flush=True)
+                print(f"PASS {group}: {name} ({time.monotonic() - started:.0f} s)", flush=True)
             except (Failure, Exception) as e:  # a scenario's crash is a failure, not the run's
                 failed += 1
                 print(f"FAIL {group}: {name}: {e}", flush=True)

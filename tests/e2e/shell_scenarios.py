@@ -117,22 +117,56 @@ def type_check(log, chord, text, since_lines=None):
     return mark
 
 
-def check_typed_behind_own_window(wine, log):
-    """The way to Vellory's window leads through the taskbar: a program's window of the shell's
-    class takes the focus (and raises the focus event), then Vellory's window comes to the front.
-    Win held, 1 pressed a moment later: the text goes to the control focused before, never to
-    the shell's window."""
+BURST_KEYS = "1234567890" + "12"
+
+
+def burst_text(digit):
+    """44 units, its chord's own."""
+    return (f"[{digit}] Быстрая рука, текст номер {digit}" + "." * 44)[:44]
+
+
+def burst_items():
+    return [(d, "s", burst_text(d)) for d in "1234567890"]
+
+
+def press_burst():
+    """Twelve chords 100 ms apart in one hold of Win (with Shift); the texts they should give."""
+    xdotool("keydown", "super", "keydown", "shift", "key", "--delay", "100", *BURST_KEYS, "keyup", "shift",
+            "keyup", "super")
+    return "".join(burst_text(d) for d in BURST_KEYS)
+
+
+def check_burst_typed(log, what):
+    mark = len(log.lines())
+    wanted = press_burst()
+    wait_for(lambda: log.chars(2, mark) == wanted, 30, f"every text of the burst {what}, in order",
+             detail=lambda: log.chars(2, mark))
+    wait_for(lambda: log.lines()[-1:] == ["edit2 up 5B"] or "edit2 up 5B" in log.lines()[mark:], 5, "Win's release")
+    digits = [l for l in log.lines()[mark:] if l.startswith("edit2 down 3")]
+    check(not digits, f"chords of the burst reached the target {what}: {digits}")
+
+
+def check_typed_behind_own_window(wine):
+    """As a new user goes: Notepad, started after Vellory, is clicked into (Wine raises no focus
+    event for that); the way to Vellory's window leads through the taskbar (a program's window of
+    the shell's class takes the focus), then a click brings Vellory's window to the front. Win
+    held, 1 pressed a moment later: the text goes to Notepad, never to the shell's window."""
+    wine.start("notepad.exe")
+    wait_for(lambda: wsend(wine, "place", "class:Notepad", 760, 20, 500, 250)[0] == 0, 30, "Notepad to start")
+    time.sleep(1)
+    click(1000, 150)
+    time.sleep(0.5)
     helper = start_target(wine, "shell_tray_helper", "--class", "Shell_TrayWnd", "--at", "0", "300")
-    focus_edit(log, 2)
     click(120, 128 + 260)
     wait_for(lambda: helper.has("edit2 focus"), what="the shell window to take the focus")
     time.sleep(0.3)
     left, top, right, bottom = control_rect(wine, CAPTION, 1)  # "Скрыть"
     click(right + 15, (top + bottom) // 2)  # beside it, on the window itself
     wait_for(lambda: (state(wine) or (0, 0, 0, 0))[3] == 1, 10, "Vellory's window in front")
-    mark, helper_mark = len(log.lines()), len(helper.lines())
+    helper_mark = len(helper.lines())
     xdotool("keydown", "super", "sleep", "0.3", "key", "--delay", "60", "1", "keyup", "super")
-    wait_for(lambda: log.chars(2, mark) == "Привет!", 15, "Привет! behind Vellory's window")
+    wait_for(lambda: editor_text(wine, "class:Notepad", "Edit") == "Привет!", 15, "Привет! behind Vellory's window",
+             detail=lambda: editor_text(wine, "class:Notepad", "Edit"))
     time.sleep(0.3)
     check(helper.lines()[helper_mark:] == [], f"the shell window got keys: {helper.lines()[helper_mark:]}")
 
@@ -188,7 +222,7 @@ def scenario_first_run_types_and_exits(wine):
     type_check(log, "super+shift+0", ":)))")
     type_check(log, "super+ctrl+3", "Пока!")
     check_cheat_sheet(wine, log)
-    check_typed_behind_own_window(wine, log)
+    check_typed_behind_own_window(wine)
     # Exit asked and declined: nothing changes.
     click_control(wine, 2)
     wait_for(lambda: message_box_up(wine), 15, "the question Выйти?")
@@ -569,12 +603,59 @@ def scenario_asked_again_and_keyboard_only(wine):
     check(after_ok(), "a change the settings dialog never confirmed was stored")
 
 
+def on_small_screen(wine, small):
+    """Programs started from now on run on a screen of 1024 x 768 (Wine's virtual desktop, at the
+    top left of the X display), or again on the X display itself."""
+    explorer = r"HKCU\Software\Wine\Explorer"
+    wine.stop_all()
+    if small:
+        wine.reg_add(explorer, "Desktop", "Default")
+        wine.reg_add(explorer + r"\Desktops", "Default", "1024x768")
+    else:
+        wine.run("reg", "delete", explorer, "/v", "Desktop", "/f")
+    subprocess.run(["wineserver", "-k"], env=wine.env, capture_output=True)
+    subprocess.run(["wineserver", "-p"], env=wine.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+    wine.boot()
+
+
+def check_sheet_of_108_chords_on_a_small_screen(wine, shot):
+    """36 keys, each alone, with Shift and with Ctrl, on a screen of 1024 x 768: the sheet stays
+    on the screen with every row on it, and a click on the last row's Ctrl cell types its text."""
+    fresh(wine)
+    exit_vellory(wine, start_vellory(wine))
+    keys = [chr(c) for c in range(ord("A"), ord("Z") + 1)] + [str(d) for d in range(10)]
+    store_items(wine, [item for k in keys for item in ((k, "", k.lower()), (k, "s", "S" + k), (k, "c", "C" + k))])
+    on_small_screen(wine, True)
+    try:
+        log = start_target(wine, "shell_small_screen")
+        proc = start_vellory(wine)
+        focus_edit(log, 2)
+        mark = len(log.lines())
+        xdotool("keydown", "super")
+        wait_for(lambda: sheet_shown(wine), 10, "the cheat sheet of 108 chords")
+        screenshot(shots(wine), shot)
+        left, top, right, bottom = (int(v) for v in wsend(wine, "rect", "class:VelloryCheatSheet", 0)[1].split())
+        inside = 0 <= left < right <= 1024 and 0 <= top < bottom <= 768
+        if inside:
+            click(right - 12, bottom - 6)  # the last row is the last group's last: 9 with Ctrl
+        xdotool("keyup", "super")
+        check(inside, f"the sheet must stay on the screen of 1024 x 768: {left} {top} {right} {bottom}")
+        wait_for(lambda: log.chars(2, mark) == "C9", 15, "a click on the cell of Win+Ctrl+9 to type C9")
+        exit_vellory(wine, proc)
+    finally:
+        on_small_screen(wine, False)
+
+
 def scenario_high_dpi_and_quit_request(wine):
-    """At 144 DPI the icons come at the system's metrics (screenshots to look at); then an
-    installer's quit request over open dialogs: no question, exit code 0, changes undone."""
+    """108 chords on a small screen at 96 and 144 DPI; at 144 DPI the icons come at the system's
+    metrics (screenshots to look at); then an installer's quit request over open dialogs: no
+    question, exit code 0, changes undone."""
+    check_sheet_of_108_chords_on_a_small_screen(wine, "small_screen_cheat_sheet")
     desktop = r"HKCU\Control Panel\Desktop"  # read by each Wine process as it starts
     wine.run("reg", "add", desktop, "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144", "/f")
     try:
+        check_sheet_of_108_chords_on_a_small_screen(wine, "dpi144_small_screen_cheat_sheet")
         check(wsend(wine, "metrics", "-")[1] == "24 48", "icon metrics of a DPI-aware program at 144 DPI")
         # Icons are process-local in Wine: the about box's test program checks its icon itself.
         about = os.path.join(wine.build, "tests", "win32", "toolkit", "about_tests.exe")
@@ -613,12 +694,36 @@ def scenario_high_dpi_and_quit_request(wine):
 
 
 UNINSTALL = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vellory"
+X64, X86 = 0x8664, 0x14C
+
+
+def pe_machine(path):
+    """The machine field of a Windows program's PE header."""
+    with open(path, "rb") as f:
+        head = f.read(4096)
+    at = int.from_bytes(head[0x3C:0x40], "little")
+    check(head[at:at + 4] == b"PE\0\0", f"{path} is no Windows program")
+    return int.from_bytes(head[at + 4:at + 6], "little")
+
+
+def release_setup(build, version):
+    """The setup `make dist` ships from a build, and the machine of the program it holds."""
+    machine = pe_machine(os.path.join(build, "shell", "Vellory.exe"))
+    return os.path.join(build, "installer", f"Vellory-{version}{'' if machine == X64 else '-32bit'}-setup.exe"), machine
+
+
+def host_runs_ia32():
+    ia32 = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "ia32.sh")
+    r = subprocess.run(["bash", "-c", f'. "{ia32}" && echo "$VELLORY_IA32"'], capture_output=True, text=True)
+    return r.stdout.strip() == "1"
 
 
 def scenario_installer(wine):
-    """The release's setup under Wine: install, install over a running copy, uninstall, purge."""
+    """The release's setup under Wine: install, install over a running copy, uninstall, purge;
+    where the host runs 32-bit programs, the 64-bit setup also replaces a running 32-bit copy."""
     fresh(wine)
-    setup = os.path.join(wine.build, "installer", f"Vellory-{wine.version}-setup.exe")
+    setup, machine = release_setup(wine.build, wine.version)
+    check(pe_machine(setup) == machine, f"the setup is built for another machine than its program's {machine:#x}")
     folder = glob.glob(wine.drive_c("users", "*", "AppData", "Local"))[0] + "/Programs/Vellory"
     installed, uninstaller = folder + "/Vellory.exe", folder + "/uninstall.exe"
     menu = glob.glob(wine.drive_c("users", "*", "AppData", "Roaming", "Microsoft", "Windows", "Start Menu",
@@ -628,6 +733,7 @@ def scenario_installer(wine):
     check(wine.call(setup, "/S") == 0, "silent install")
     check(os.path.isfile(installed) and os.path.isfile(uninstaller) and os.path.isfile(menu),
           "the program, its uninstaller and the Start-menu shortcut")
+    check(pe_machine(installed) == machine, f"installed a program for {pe_machine(installed):#x}, not {machine:#x}")
     entry = wine.reg_query(UNINSTALL) or ""
     for line in ("DisplayName    REG_SZ    Vellory", f"DisplayVersion    REG_SZ    {wine.version}",
                  "Publisher    REG_SZ    Brannock", "NoModify    REG_DWORD    0x1", "QuietUninstallString",
@@ -659,6 +765,27 @@ def scenario_installer(wine):
     wait_for(lambda: not os.path.exists(folder) and not wine.reg_query(UNINSTALL), 30, "the uninstall")
     check(not state(wine) and not os.path.exists(menu) and not shortcut(wine), "Vellory and its shortcuts gone")
     worked_example(registry(wine))  # the settings stay
+
+    setup32 = os.path.join(wine.build, "..", "win32", "installer", f"Vellory-{wine.version}-32bit-setup.exe")
+    if machine == X64 and os.path.isfile(setup32) and host_runs_ia32():
+        # The 32-bit copy people have installed so far, running, replaced by the 64-bit one: the
+        # same folder and entry, and every setting, the placement too (saved as the old one ends).
+        kept = {k: v for k, v in registry(wine).items() if k != "Options\\Windows\\Main"}
+        check(wine.call(setup32, "/S") == 0, "the 32-bit setup")
+        check(pe_machine(installed) == X86, "the 32-bit setup installs the 32-bit program")
+        old = wine.start(installed)
+        wait_for(lambda: (state(wine) or (0, 0))[1] == 1, 30, "the installed 32-bit Vellory")
+        check(wine.call(setup, "/S") == 0, "the 64-bit setup over a running 32-bit copy")
+        check(old.wait(timeout=30) == 0, "the running 32-bit copy must end with exit code 0")
+        wait_for(lambda: (state(wine) or (0, 0))[1] == 1, 30, "the 64-bit Vellory, started in its place")
+        check(pe_machine(installed) == X64, "the 64-bit setup left the 32-bit program in place")
+        check(control_rect(wine, CAPTION, 0) == moved, "the 64-bit copy opens where the 32-bit one was")
+        reg = registry(wine)
+        check({k: v for k, v in reg.items() if k != "Options\\Windows\\Main"} == kept, f"settings changed: {reg}")
+        entry = wine.reg_query(UNINSTALL) or ""
+        check(f"DisplayVersion    REG_SZ    {wine.version}" in entry and "Vellory" in entry, f"uninstall entry: {entry}")
+        wsend(wine, "quit", 0)
+        wait_for(lambda: not state(wine), 30, "the quit request to end the 64-bit copy")
 
     check(wine.call(setup, "/S") == 0, "install again")
     running = wine.start(installed)
@@ -779,9 +906,11 @@ def scenario_own_chords_and_multiline_texts(wine):
 def scenario_typing_by_keystrokes(wine):
     fresh(wine)
     exit_vellory(wine, start_vellory(wine))
-    store_items(wine, [("1", "", "Привет!"), ("3", "c", "Раз\r\nДва")])
+    store_items(wine, [("1", "", "Привет!"), ("3", "c", "Раз\r\nДва")] + burst_items())
     proc = start_vellory(wine)
     log = start_target(wine, "shell_keystrokes")
+    focus_edit(log, 2)
+    check_burst_typed(log, "posted")
     open_settings(wine)
     left, top, _, _ = control_rect(wine, SETTINGS, 1002)
     click(left + 120, top + 10)  # the tab "Общие"
@@ -810,6 +939,19 @@ def scenario_typing_by_keystrokes(wine):
     check(lines.index("edit2 up 11") < typed[0] and "edit2 down 11" not in lines[typed[0]:],
           f"Ctrl was down while the text arrived: {lines}")
     check_keys_paired(lines)
+    check_burst_typed(log, "as keystrokes")
+
+    # Win held, 1 pressed, a click into Notepad before Win is let go: the keys would go to
+    # Notepad, so nothing is typed, there or anywhere.
+    wine.start("notepad.exe")
+    wait_for(lambda: wsend(wine, "place", "class:Notepad", 760, 20, 500, 250)[0] == 0, 30, "Notepad to start")
+    focus_edit(log, 2, again=True)
+    mark = len(log.lines())
+    xdotool("keydown", "super", "key", "1", "mousemove", "1000", "150", "click", "1", "sleep", "0.3", "keyup", "super")
+    time.sleep(1.5)
+    check(editor_text(wine, "class:Notepad", "Edit") == "", f"typed into the window clicked: "
+          f"{editor_text(wine, 'class:Notepad', 'Edit')!r}")
+    check(log.chars(2, mark) == "", f"typed into the window left: {log.chars(2, mark)!r}")
     exit_vellory(wine, proc)
     check(registry(wine)["Options\\Common"].get("TypeMode") == ("REG_SZ", "1"), "TypeMode 1 must be stored")
 
@@ -827,8 +969,8 @@ def start_editors(wine):
     time.sleep(1)
 
 
-def editor_text(wine, top, child):
-    rc, out = wsend(wine, "childtext", top, child)
+def editor_text(wine, top, child, control_id=None):
+    rc, out = wsend(wine, "childtext", top, child, *([control_id] if control_id else []))
     units = "".join(chr(int(u, 16)) for u in out.split())
     return units.encode("utf-16-le", "surrogatepass").decode("utf-16-le", "replace") if rc == 0 else None
 
@@ -971,8 +1113,9 @@ def scenario_pasted_through_the_clipboard(wine):
     fresh(wine)
     exit_vellory(wine, start_vellory(wine))
     long_text = "Длинная строка 😀 through the clipboard. " * 6  # 246 units
-    store_items(wine, [("1", "", "Вставка\r\nчерез буфер"), ("2", "", long_text), ("3", "", "Нажатия")],
-                ways=[("1", "", "2")])
+    store_items(wine, [("1", "", "Вставка\r\nчерез буфер"), ("2", "", long_text), ("3", "", "Нажатия"),
+                       ("4", "", "[{буфер}]")] + burst_items(),
+                ways=[("1", "", "2")] + [(d, "s", "2") for d in "1234567890"])
     for name, value in (("PasteLongerThan", 200), ("PasteRestoreDelay", 1500), ("KeystrokePrograms", "typing_target.exe")):
         wine.reg_add(ROOT + r"\Options\Common", name, str(value))
     proc = start_vellory(wine)
@@ -1012,6 +1155,8 @@ def scenario_pasted_through_the_clipboard(wine):
              detail=lambda: editor_text(wine, *notepad)[len(before):])
     wait_for(lambda: clipboard(wine)[0] == "скопировано между", 10, "the clipboard after the long text")
 
+    check_busy_desktop_pastes(wine, notepad, long_text)
+
     log = start_target(wine, "shell_clipboard")
     focus_edit(log, 2)
     mark = type_check(log, "super+3", "Нажатия")
@@ -1020,6 +1165,65 @@ def scenario_pasted_through_the_clipboard(wine):
     exit_vellory(wine, proc)
 
 
+
+
+def check_busy_desktop_pastes(wine, notepad, long_text):
+    """The clipboard way on a busy desktop: each paste of a quick hand its own text, in order;
+    {буфер} right after a paste reads what the user had; a clipboard history tool and a program
+    slow to paste, an owner slow to hand its content over, a vector picture: the target gets the
+    chord's text and the user's content comes back."""
+    def to_the_end():
+        click(250, 800)
+        key("ctrl+End")  # the click puts the caret into the texts of earlier chords
+        time.sleep(0.5)
+
+    def pasted(chords, wanted, what, timeout=30):
+        to_the_end()
+        before = editor_text(wine, *notepad)
+        xdotool("keydown", "super", "key", "--delay", "100", *chords, "keyup", "super")
+        wait_for(lambda: editor_text(wine, *notepad) == before + wanted, timeout, what,
+                 detail=lambda: editor_text(wine, *notepad)[len(before):])
+
+    check(wsend(wine, "clipboard", "-", "до вставки")[0] == 0, "the clipboard could not be set")
+    pasted(["1", "2", "4"], "Вставка\r\nчерез буфер" + long_text + "[до вставки]", "two pastes and {буфер} in one hold")
+    to_the_end()
+    before = editor_text(wine, *notepad)
+    wanted = press_burst()
+    wait_for(lambda: editor_text(wine, *notepad) == before + wanted, 40, "every pasted text of the burst, in order",
+             detail=lambda: editor_text(wine, *notepad)[len(before):])
+    wait_for(lambda: clipboard(wine)[0] == "до вставки", 10, "the clipboard after the burst")
+
+    # A history tool reads every change; the target is busy for 0.9 s before it handles Ctrl+V.
+    watch = os.path.join(wine.work, "clipwatch.log")
+    wine.start(exe(wine, "wsend"), "clipwatch", winpath(watch), "15000")
+    busy = start_target(wine, "shell_busy_paste", "--busy-paste", "900", "--class", "BusyTarget", "--at", "800", "40")
+    click(920, 128)
+    wait_for(lambda: busy.has("edit2 focus"), what="the busy program's edit")
+    time.sleep(0.5)
+    key("super+1")
+    def busy_text():
+        return editor_text(wine, "class:BusyTarget", "Edit", 101)
+    wait_for(lambda: busy_text() == "Вставка\r\nчерез буфер", 15, "the chord's text in the busy program",
+             detail=busy_text)
+    wait_for(lambda: clipboard(wine)[0] == "до вставки", 10, "the clipboard put back after the slow paste")
+    ours = " ".join(f"{ord(c):04X}" for c in "Вставка")
+    read = open(watch).read() if os.path.exists(watch) else ""
+    check(ours not in read, f"the history tool was given the chord's text: {read}")
+
+    # An owner that takes 2.5 s to hand its content over: the text still arrives, and the
+    # clipboard is the owner's again afterwards, never left with ours.
+    wine.start(exe(wine, "wsend"), "slowowner", "2500", "медленный", "20000")
+    time.sleep(1)
+    pasted(["1"], "Вставка\r\nчерез буфер", "the text with a slow clipboard owner")
+    time.sleep(3)
+    wait_for(lambda: clipboard(wine)[0] == "медленный", 15, "the slow owner's content after the chord",
+             detail=lambda: clipboard(wine)[0])
+
+    check(wsend(wine, "vector", "-")[0] == 0, "the vector picture could not be set")
+    picture = wsend(wine, "vector?", "-")
+    pasted(["1"], "Вставка\r\nчерез буфер", "the text over a vector picture")
+    wait_for(lambda: wsend(wine, "vector?", "-") == picture, 10, "the vector picture put back",
+             detail=lambda: wsend(wine, "vector?", "-"))
 
 
 EXPORT, IMPORT = 1022, 1023
@@ -1058,7 +1262,8 @@ def import_answered(wine, path, button, wanted_text, shot=None):
 def scenario_chords_exported_and_imported(wine):
     proc = restart_with(wine)
     log = start_target(wine, "shell_transfer")
-    files = {name: os.path.join(wine.work, name + ".csv") for name in ("exported", "theirs", "damaged")}
+    files = {name: os.path.join(wine.work, name + ".csv")
+             for name in ("exported", "theirs", "damaged", "unicode", "bad_byte")}
     if os.path.exists(files["exported"]):
         os.remove(files["exported"])  # no question whether to overwrite it
     open_settings(wine)
@@ -1082,21 +1287,32 @@ def scenario_chords_exported_and_imported(wine):
 
     # "Нет" keeps our text and still adds the chord the table lacks, from a file with "," between
     # fields and no byte order mark; a damaged file changes nothing and names its line.
+    # A spreadsheet's "Unicode text" (UTF-16, tabs) is read; a bad byte in UTF-8 names its line.
     for name, content in (
             ("theirs", "Комбинация,Код клавиши,Текст\r\n1,49,Здравствуйте\r\nF8,119,\"Восьмая,\r\nклавиша\"\r\n"),
             ("damaged", "\ufeffКод клавиши;Текст\r\n51;Пока\r\n120;\"Не закрыто;\r\n121;x\r\n")):
         with open(files[name], "wb") as f:
             f.write(content.encode("utf-8"))
+    with open(files["unicode"], "wb") as f:
+        f.write("\ufeffКомбинация\tКод клавиши\tТекст\r\n1\t49\tHello\r\nF9\t120\tДевятая; с точкой\r\n"
+                .encode("utf-16-le"))
+    with open(files["bad_byte"], "wb") as f:
+        f.write("\ufeffКод клавиши;Текст\r\n52;x\r\n53;y".encode("utf-8") + b"\xff\r\n")
     open_settings(wine)
     import_answered(wine, files["theirs"], 7, question)
     import_answered(wine, files["damaged"], 1, "Файл не прочитан: строка 3 — кавычка в этой строке не закрыта",
                     "import_damaged")
+    import_answered(wine, files["unicode"], 7, question)
+    import_answered(wine, files["bad_byte"], 1,
+                    "Файл не прочитан: строка 3 — испорченный знак (файл в кодировке UTF-8)", "import_bad_byte")
     close_dialog(wine, SETTINGS, 1)
     focus_edit(log, 2, again=True)
     type_check(log, "super+F8", "Восьмая,\rклавиша")
+    type_check(log, "super+F9", "Девятая; с точкой")
     type_check(log, "super+1", "Привет!")
     items = stored_items(wine)
-    check(items[0] == ("1", "", "Привет!") and items[30:] == [("w", "", "Восьмая,\r\nклавиша")], f"stored: {items}")
+    check(items[0] == ("1", "", "Привет!") and items[30:] == [("w", "", "Восьмая,\r\nклавиша"),
+                                                              ("x", "", "Девятая; с точкой")], f"stored: {items}")
     exit_vellory(wine, proc)
 
 SCENARIOS = [

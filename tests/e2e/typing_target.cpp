@@ -5,7 +5,9 @@
 // Wine raises no focus event when focus moves between programs, so the target raises one
 // itself on WM_SETFOCUS, as an accessible application does.
 // Usage: typing_target.exe <log file> [--raise-focus <object id>] [--class <name>] [--at <x> <y>]
-// --class names the main window's class (a shell window's, say); --at moves the window.
+//        [--busy-paste <ms>]
+// --class names the main window's class (a shell window's, say); --at moves the window;
+// --busy-paste keeps the thread busy that long before it handles Ctrl+V, as a busy program.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -17,6 +19,7 @@ namespace {
 HANDLE g_log = INVALID_HANDLE_VALUE;
 WNDPROC g_editProc = nullptr;
 HWND g_edits[2] = {};
+DWORD g_busyBeforePaste = 0;  // --busy-paste: the thread is busy this long before it handles Ctrl+V
 
 void Log(const char* line) {
     DWORD written = 0;
@@ -36,6 +39,7 @@ LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wparam, LPARAM lpara
         case WM_SYSKEYDOWN:
             std::snprintf(line, sizeof line, "edit%d down %02X\n", which, static_cast<unsigned>(wparam));
             Log(line);
+            if (wparam == 'V' && (GetKeyState(VK_CONTROL) & 0x8000) != 0) Sleep(g_busyBeforePaste);
             break;
         case WM_KEYUP:
         case WM_SYSKEYUP:
@@ -84,6 +88,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     int left = 0, top = 40;
     for (int i = 2; i < argc; ++i) {
         if (wcscmp(argv[i], L"--class") == 0 && i + 1 < argc) className = argv[++i];
+        if (wcscmp(argv[i], L"--busy-paste") == 0 && i + 1 < argc) g_busyBeforePaste = _wtoi(argv[++i]);
         if (wcscmp(argv[i], L"--at") == 0 && i + 2 < argc) {
             left = _wtoi(argv[++i]);
             top = _wtoi(argv[++i]);

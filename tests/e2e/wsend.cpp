@@ -16,13 +16,20 @@
 //   wsend count <caption>                               print how many visible top-level windows bear it
 //   wsend memory <caption>                              print the working set of the window's process (KB)
 //   wsend place <caption> <x> <y> <w> <h>               move and size the top-level window
-//   wsend childtext <caption> <class>                   print the text of its first child of that class,
+//   wsend childtext <caption> <class> [id]              print the text of its first child of that class
+//                                                       (or of the child with that id),
 //                                                       as UTF-16 hex units (read with WM_GETTEXT)
 //   wsend waitlen <caption> <class> <length> <ms>       wait until that child's text is that long; print
 //                                                       its length and the Unix time in ms
 //   wsend clipboard - <text>                            put the text on the clipboard
 //   wsend holdclipboard - <ms>                          keep the clipboard open that long, as a busy
 //                                                       program does; prints "open" once it holds it
+//   wsend clipwatch <log> <ms>                          for that long, read the clipboard's text at every
+//                                                       change, as a clipboard history tool does; log it
+//   wsend slowowner <ms> <text> <life ms>               offer the text on the clipboard and render it only
+//                                                       that long after a request, as a remote session does
+//   wsend vector -                                      put a vector picture (an enhanced metafile) there
+//   wsend vector? -                                     print the size of the clipboard's vector picture
 //   wsend metrics -                                     print the small and large icon sizes a DPI-aware
 //                                                       program is given
 //   wsend quit <flags>                                  broadcast Vellory's quit request, as an installer does
@@ -45,6 +52,52 @@ HWND FindTop(const wchar_t* caption) {
 }
 
 long long Number(const wchar_t* text) { return wcstoll(text, nullptr, 0); }
+
+// Answers messages for that long.
+void Serve(DWORD ms) {
+    const DWORD end = GetTickCount() + ms;
+    while (static_cast<LONG>(end - GetTickCount()) > 0) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, end - GetTickCount(), QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    }
+}
+
+HANDLE g_watchLog = INVALID_HANDLE_VALUE;
+
+// Reads every new content at once, ignoring the formats that ask history tools not to.
+LRESULT CALLBACK WatchProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message != WM_CLIPBOARDUPDATE) return DefWindowProcW(window, message, wparam, lparam);
+    char line[512] = "read";
+    if (OpenClipboard(window)) {
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            const wchar_t* text = static_cast<const wchar_t*>(GlobalLock(data));
+            for (int i = 0; text && text[i] && i < 100; ++i) std::snprintf(line + strlen(line), 8, " %04X", text[i]);
+            GlobalUnlock(data);
+        } else {
+            strcat(line, " nothing");
+        }
+        CloseClipboard();
+    }
+    strcat(line, "\n");
+    DWORD written = 0;
+    WriteFile(g_watchLog, line, static_cast<DWORD>(strlen(line)), &written, nullptr);
+    return 0;
+}
+
+DWORD g_slowMs = 0;
+const wchar_t* g_slowText = L"";
+
+LRESULT CALLBACK SlowOwnerProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message != WM_RENDERFORMAT || wparam != CF_UNICODETEXT) return DefWindowProcW(window, message, wparam, lparam);
+    Sleep(g_slowMs);
+    const size_t bytes = (wcslen(g_slowText) + 1) * sizeof(wchar_t);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    memcpy(GlobalLock(block), g_slowText, bytes);
+    GlobalUnlock(block);
+    SetClipboardData(CF_UNICODETEXT, block);
+    return 0;
+}
 
 struct CaptionCount {
     const wchar_t* caption;
@@ -176,6 +229,47 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("\n");
         return 0;
     }
+    if (wcscmp(command, L"clipwatch") == 0 && argc >= 4) {
+        g_watchLog = CreateFileW(argv[2], GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+        HWND watcher = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        SetWindowLongPtrW(watcher, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchProc));
+        if (g_watchLog == INVALID_HANDLE_VALUE || !AddClipboardFormatListener(watcher)) return 1;
+        Serve(static_cast<DWORD>(Number(argv[3])));
+        return 0;
+    }
+    if (wcscmp(command, L"slowowner") == 0 && argc >= 5) {
+        g_slowMs = static_cast<DWORD>(Number(argv[2]));
+        g_slowText = argv[3];
+        HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        SetWindowLongPtrW(owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SlowOwnerProc));
+        if (!OpenClipboard(owner)) return 1;
+        EmptyClipboard();
+        SetClipboardData(CF_UNICODETEXT, nullptr);
+        CloseClipboard();
+        std::printf("offered\n");
+        std::fflush(stdout);
+        Serve(static_cast<DWORD>(Number(argv[4])));
+        return 0;
+    }
+    if (wcscmp(command, L"vector") == 0) {
+        HDC dc = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+        Rectangle(dc, 0, 0, 40, 30);
+        HENHMETAFILE picture = CloseEnhMetaFile(dc);
+        if (!picture || !OpenClipboard(nullptr)) return 1;
+        EmptyClipboard();
+        const bool set = SetClipboardData(CF_ENHMETAFILE, picture) != nullptr;
+        CloseClipboard();
+        return set ? 0 : 1;
+    }
+    if (wcscmp(command, L"vector?") == 0) {
+        if (!OpenClipboard(nullptr)) return 1;
+        HANDLE data = GetClipboardData(CF_ENHMETAFILE);
+        ENHMETAHEADER header{};
+        const bool read = data && GetEnhMetaFileHeader(static_cast<HENHMETAFILE>(data), sizeof header, &header);
+        if (read) std::printf("%ld %ld\n", header.rclBounds.right, header.rclBounds.bottom);
+        CloseClipboard();
+        return read ? 0 : 2;
+    }
     if (wcscmp(command, L"picture") == 0) {  // a 2x2 picture as the clipboard's only content
         const BITMAPINFOHEADER header{sizeof(BITMAPINFOHEADER), 2, 2, 1, 32, BI_RGB, 16, 0, 0, 0, 0};
         const DWORD pixels[4] = {0x112233, 0x445566, 0x778899, static_cast<DWORD>(Number(argv[2]))};
@@ -258,15 +352,17 @@ int wmain(int argc, wchar_t** argv) {
     if (wcscmp(command, L"childtext") == 0 && argc >= 4) {
         ClassSearch search{argv[3], nullptr};
         EnumChildWindows(window, FindChildOfClass, reinterpret_cast<LPARAM>(&search));
+        if (argc >= 5) search.found = GetDlgItem(window, static_cast<int>(Number(argv[4])));
         if (!search.found) return 2;
-        wchar_t text[512] = {};
-        SendMessageW(search.found, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+        static wchar_t text[16384];
+        SendMessageW(search.found, WM_GETTEXT, 16384, reinterpret_cast<LPARAM>(text));
         PrintUnits(text);
         return 0;
     }
     if (wcscmp(command, L"waitlen") == 0 && argc >= 6) {  // for the paste benchmark
         ClassSearch search{argv[3], nullptr};
         EnumChildWindows(window, FindChildOfClass, reinterpret_cast<LPARAM>(&search));
+        if (argc >= 5) search.found = GetDlgItem(window, static_cast<int>(Number(argv[4])));
         if (!search.found) return 2;
         const LRESULT wanted = static_cast<LRESULT>(Number(argv[4]));
         const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(Number(argv[5]));

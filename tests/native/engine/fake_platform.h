@@ -87,6 +87,8 @@ public:
         return true;
     }
     bool isKeyHeld(std::uint32_t vk) override { return held.count(vk) != 0; }
+    std::set<WindowId> behind;  // windows whose program is no longer in front
+    bool stillInFront(WindowId w) override { return behind.count(w) == 0; }
     std::set<WindowId> terminals;  // take Shift+Insert for a paste
     bool pastesWithShiftInsert(WindowId w) override { return terminals.count(w) != 0; }
     void tellSheet(SheetPhase phase) override { calls.push_back(phase == SheetPhase::Waiting ? "sheet wait" : "sheet hide"); }
@@ -120,6 +122,7 @@ struct QuietPlatform final : KeyPlatform {
     }
     bool postKey(WindowId, std::uint32_t, bool) override { return true; }
     bool isKeyHeld(std::uint32_t) override { return false; }
+    bool stillInFront(WindowId) override { return true; }
     bool pastesWithShiftInsert(WindowId) override { return false; }
     void tellSheet(SheetPhase) override {}
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/insert_way.h"
+#include "engine/paste_course.h"
 #include "engine/typist.h"
 #include "fake_platform.h"
 
@@ -254,7 +255,110 @@ TEST_F(Typing, PastesThroughTheClipboardOrTypesTheTextWhenItCannot) {
     EXPECT_EQ(platform.posted, u"12345") << "at the limit: not long, posted from the hook";
 }
 
+// A burst in one hold of Win: every chord is swallowed and every text typed, in order, in each
+// way; chords beyond what the queue holds are swallowed too, their texts dropped.
+TEST_F(Typing, ABurstInOneHoldSwallowsEveryChordAndTypesEveryTextInOrder) {
+    for (char16_t digit = u'0'; digit <= u'9'; ++digit) table.Append(digit, kModifierNone, WideString(std::u16string{digit, u';'}));
+    for (const std::int32_t way : {kTypeByKeystrokes, kTypeByClipboard}) {
+        state.typeMode = way;
+        std::u16string wanted, typed;
+        for (int i = 0; i < 70; ++i) {
+            platform.held = {kVkLeftWin};
+            const auto digit = static_cast<std::uint32_t>(u'0' + (i * 7) % 10);
+            EXPECT_EQ(Send(digit), 1) << "chord " << i << " passed on";
+            Send(digit, kMsgKeyUp);
+            if (i < static_cast<int>(state.pending.size())) wanted += std::u16string{static_cast<char16_t>(digit), u';'};
+        }
+        platform.held = {};
+        Send(kVkLeftWin, kMsgKeyUp);
+        typist.TakePending(state, table);
+        for (int i = 0; i < 1000 && typist.Busy(); ++i) {
+            const TextTypist::Next next = typist.Step(platform, dates, now += 10);
+            if (next.place) typed += next.placeText;
+            if (next.place) typist.OnPlaced(true);
+        }
+        EXPECT_EQ(way == kTypeByClipboard ? typed : platform.injected, wanted);
+        platform.injected.clear();
+        EXPECT_EQ(std::count(platform.calls.begin(), platform.calls.end(), "pass 48"), 0);
+    }
+}
+
+// Injected keys go to whatever has the keyboard: a click into another program before the keys
+// went out drops the rest of the text (keystrokes, the paste keys), and a text placed on the
+// clipboard but never pasted is given back at once.
+TEST_F(Typing, KeysAreSentOnlyWhileTheChordsWindowIsInFront) {
+    std::u16string text(100, u'x');
+    table.Append('1', kModifierNone, WideString(std::u16string_view(text)));
+    table.Append('2', kModifierNone, u"вставка").way = kTypeByClipboard;
+    state.typeMode = kTypeByKeystrokes;
+    const struct { std::uint32_t key; int behindAfterTicks; std::size_t typed; bool withdraw; } cases[] = {
+        {'1', 0, 0, false}, {'1', 1, TextTypist::kBatchUnits, false}, {'2', 0, 0, true}};
+    for (const auto& c : cases) {
+        platform.held = {kVkLeftWin};
+        Send(c.key);
+        platform.held = {};
+        Send(kVkLeftWin, kMsgKeyUp);
+        typist.TakePending(state, table);
+        bool withdraw = false, pasted = false;
+        for (int i = 0; i < 20 && typist.Busy(); ++i) {
+            if (i == c.behindAfterTicks) platform.behind = {42};
+            const TextTypist::Next next = typist.Step(platform, dates, now += 10);
+            if (next.place) typist.OnPlaced(true);
+            withdraw = withdraw || next.withdraw;
+            pasted = pasted || next.pasted;
+        }
+        EXPECT_FALSE(typist.Busy());
+        EXPECT_EQ(std::exchange(platform.injected, u"").size(), c.typed) << c.key;
+        EXPECT_EQ(withdraw, c.withdraw) << c.key;
+        EXPECT_FALSE(pasted) << c.key;
+        platform.behind.clear();
+    }
+}
+
 }  // namespace
+
+// When the user's content goes back, and when the next text may take our text's place: only the
+// target's own request counts as its paste, and another program's reader gets nothing meanwhile.
+TEST(PasteCourse, TheTargetsReadDecidesTheRestoreAndTheHandOver) {
+    using R = ClipboardReader;
+    constexpr std::uint32_t kCap = PasteCourse::kRenderCapMs;
+    const struct {
+        std::vector<R> readers;  // render requests, right after the paste keys
+        bool withdrawn;
+        std::uint32_t at;        // ms after the paste keys
+        bool restore, handOn;
+        bool given;              // the last reader got the text
+    } cases[] = {
+        {{}, false, 499, false, false, true},
+        {{}, false, 500 + kCap - 1, false, false, true},
+        {{}, false, 500 + kCap, true, true, true},               // never read: back after the cap
+        {{R::Target}, false, 10, false, true, true},             // read: the next text may follow
+        {{R::Target}, false, 500, true, true, true},             // ... and the content goes back
+        {{R::Other}, false, 2000, false, false, false},          // a history tool's read is no paste
+        {{R::Other, R::Target}, false, 500, true, true, true},
+        {{R::Unnamed}, false, 500, true, true, true},
+        {{}, true, 0, true, true, true},                          // given up on: back at once
+    };
+    for (const auto& c : cases) {
+        PasteCourse course;
+        course.Placed(1000);
+        course.Pasted(1100, 500);
+        bool given = true;
+        for (R reader : c.readers) given = course.Render(reader);
+        if (c.withdrawn) course.Withdrawn();
+        EXPECT_EQ(course.RestoreDue(1100 + c.at), c.restore) << (&c - cases);
+        EXPECT_EQ(course.MayHandOn(1100 + c.at), c.handOn) << (&c - cases);
+        EXPECT_EQ(given, c.given) << (&c - cases);
+    }
+    // Placed, but the paste keys never come: it goes back all the same.
+    PasteCourse course;
+    course.Placed(0);
+    EXPECT_FALSE(course.RestoreDue(PasteCourse::kUnpastedMs - 1));
+    EXPECT_FALSE(course.MayHandOn(10));
+    EXPECT_TRUE(course.RestoreDue(PasteCourse::kUnpastedMs));
+    course.Restored();
+    EXPECT_TRUE(course.Render(R::Other)) << "nothing of ours is awaited";
+}
 
 // The first rule that applies decides the way: the item's own, the keystroke list, the
 // clipboard list, the long-text rule (strictly longer than its number), the general choice.

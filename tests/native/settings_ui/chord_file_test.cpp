@@ -13,6 +13,17 @@ std::u16string U16(const WideString& s) { return std::u16string(s.View()); }
 const std::string kBom = "\xEF\xBB\xBF";
 const std::string kHeader = "Комбинация;Код клавиши;Текст;Способ\r\n";
 
+// The bytes of a spreadsheet's "Unicode text": UTF-16 with its byte order mark.
+std::string Utf16(std::u16string_view text, bool bigEndian = false) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text) {
+        const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
 struct Expected {
     std::u16string code;
     std::u16string text;
@@ -53,14 +64,27 @@ TEST(ChordFile, ReadsWhatSpreadsheetsWriteAndNamesTheLineOfAnyFault) {
         {kHeader + ";Shift+49;a\r\n;49;b\r\n;shift+49;c\r\n", {}, 4, u"комбинация «Shift+49» уже есть в строке 2"},
         {kHeader + ";49;" + longText + "x\r\n", {}, 2, u"длиннее 32\u00A0767"},
         {kHeader + ";49;a;телепатией\r\n", {}, 2, u"способ вставки «телепатией» неизвестен"},
+        // Tabs between fields, the separators of CSV inside them.
+        {Utf16(u"Комбинация\tКод клавиши\tТекст\tСпособ\r\n1\t49\t\"a\tб\r\n\U0001F600\"\t\r\n"
+               u"Shift + 1\tShift+49\tx;y,z\tнажатиями клавиш\r\n"),
+         {{u"49", u"a\tб\r\n\U0001F600", InsertWay::None, 2}, {u"Shift+49", u"x;y,z", InsertWay::Keystrokes, 4}}, 0, u""},
+        {Utf16(u"Код клавиши\tТекст\n50\tЁ\n", true), {{u"50", u"Ё", InsertWay::None, 2}}, 0, u""},
+        {Utf16(u"Код клавиши\tТекст\r\n50\tx\r\n") + '\0', {}, 3, u"обрывается посреди знака"},
+        {kBom + kHeader + ";49;a\r\n;50;b\xFF\r\n", {}, 3, u"испорченный знак (файл в кодировке UTF-8)"},
+        {kBom + kHeader + ";49;\"a\nb\xC0\xAF\"\r\n", {}, 3, u"испорченный знак"},
     };
     for (const ReadCase& c : cases) {
         const std::string name = c.bytes.substr(0, 80);
         std::u16string text;
-        ASSERT_TRUE(DecodeUtf8(c.bytes, text)) << name;
-        std::vector<ChordRow> rows(1);
         ChordFileFailure failure;
-        ASSERT_EQ(ReadChordFile(text, rows, failure), c.failureLine == 0) << name;
+        const FileText decoded = DecodeChordFile(c.bytes, text, failure);
+        ASSERT_NE(decoded, FileText::Ansi) << name;
+        std::vector<ChordRow> rows;
+        if (decoded == FileText::Read) {
+            rows.resize(1);
+            ASSERT_EQ(ReadChordFile(text, rows, failure), c.failureLine == 0) << name;
+        }
+        if (decoded == FileText::Broken) ASSERT_NE(c.failureLine, 0u) << name;
         if (c.failureLine != 0) {
             EXPECT_TRUE(rows.empty()) << name;
             EXPECT_EQ(U16(FailureMessage(failure)).find(u"Файл не прочитан: строка " +
@@ -75,9 +99,11 @@ TEST(ChordFile, ReadsWhatSpreadsheetsWriteAndNamesTheLineOfAnyFault) {
             EXPECT_EQ(rows[i].line, c.rows[i].line) << name << i;
         }
     }
-    // Anything but strict UTF-8 is left to the system's ANSI code page.
+    // Without a byte order mark, anything but strict UTF-8 is left to the system's ANSI code page.
     for (const std::string bytes : {"\xCF\xF0\xE8\xE2\xE5\xF2", "\xC0\xAF", "\xE0\x80\xAF", "\xF4\x90\x80\x80", "ab\xD0"}) {
         std::u16string text = u"kept";
+        ChordFileFailure failure;
+        EXPECT_EQ(DecodeChordFile(bytes, text, failure), FileText::Ansi) << bytes;
         EXPECT_FALSE(DecodeUtf8(bytes, text)) << bytes;
         EXPECT_EQ(text, u"kept");
     }

@@ -73,7 +73,7 @@ protected:
 TEST_F(ClipboardSwapTest, PutsBackWhatTheUserHad) {
     const UINT html = RegisterClipboardFormatW(L"HTML Format");
     Copy(owner_, u"старое", html, "<b>old</b>");
-    ASSERT_TRUE(swap_.Place(u"Привет!\r\nВторая 😀"));
+    ASSERT_TRUE(swap_.Place(u"Привет!\r\nВторая 😀", owner_));
     ASSERT_EQ(PumpFor(2000, true), 1);
     for (const wchar_t* name : {L"ExcludeClipboardContentFromMonitorProcessing", L"CanIncludeInClipboardHistory",
                                 L"CanUploadToCloudClipboard"})
@@ -87,10 +87,14 @@ TEST_F(ClipboardSwapTest, PutsBackWhatTheUserHad) {
     EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"CanIncludeInClipboardHistory")))
         << "what goes back does not enter the history a second time";
 
-    // Two chords in a row: the second keeps the user's content, not the first chord's text.
-    ASSERT_TRUE(swap_.Place(u"один"));
+    // Two chords in a row: the second keeps the user's content, not the first chord's text, and
+    // takes its place only once the first was read: placed before, it would be pasted twice.
+    ASSERT_TRUE(swap_.Place(u"один", owner_));
     ASSERT_EQ(PumpFor(2000, true), 1);
-    ASSERT_TRUE(swap_.Place(u"два"));
+    swap_.Pasted(50);
+    ASSERT_TRUE(swap_.Place(u"два", owner_));
+    EXPECT_EQ(PumpFor(300, true), -1) << "the first text is not read yet";
+    EXPECT_EQ(Read(CF_UNICODETEXT), Units(u"один"));
     ASSERT_EQ(PumpFor(2000, true), 1);
     EXPECT_EQ(Read(CF_UNICODETEXT), Units(u"два"));
     swap_.Pasted(50);
@@ -102,7 +106,7 @@ TEST_F(ClipboardSwapTest, PutsBackWhatTheUserHad) {
 // held open by another program is answered with "not placed", and nothing changes.
 TEST_F(ClipboardSwapTest, LeavesNewCopiesAndBusyClipboardsAlone) {
     Copy(owner_, u"старое");
-    ASSERT_TRUE(swap_.Place(u"вставка"));
+    ASSERT_TRUE(swap_.Place(u"вставка", owner_));
     ASSERT_EQ(PumpFor(2000, true), 1);
     EXPECT_EQ(Read(CF_UNICODETEXT), Units(u"вставка"));
     Copy(owner_, u"скопировано потом");
@@ -111,7 +115,7 @@ TEST_F(ClipboardSwapTest, LeavesNewCopiesAndBusyClipboardsAlone) {
     EXPECT_EQ(Read(CF_UNICODETEXT), Units(u"скопировано потом"));
 
     ASSERT_TRUE(OpenClipboard(owner_));
-    ASSERT_TRUE(swap_.Place(u"не выйдет"));
+    ASSERT_TRUE(swap_.Place(u"не выйдет", owner_));
     EXPECT_EQ(PumpFor(3000, true), 0);
     CloseClipboard();
     EXPECT_EQ(Read(CF_UNICODETEXT), Units(u"скопировано потом"));

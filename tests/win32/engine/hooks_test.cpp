@@ -24,12 +24,21 @@ TEST(Hooks, SecondInstallFailsAndKeepsTheFirstHooks) {
     ASSERT_TRUE(UnhookWindowsHookEx(static_cast<HHOOK>(state.keyboardHook)));
     state.maskWinRelease = true;
     state.downFate['1'] = DownFate::Swallowed;
+    // The lost hook believed every modifier held; in fact only the left Shift is.
+    state.heldModifiers = 0xFF;
+    INPUT shift{};
+    shift.type = INPUT_KEYBOARD;
+    shift.ki.wVk = VK_LSHIFT;
+    ASSERT_EQ(SendInput(1, &shift, sizeof shift), 1u);
     EXPECT_TRUE(ReinstallHooks({&state, &table}, GetModuleHandleW(nullptr)));
     EXPECT_NE(state.keyboardHook, nullptr);
     EXPECT_NE(state.focusHook, nullptr);
     EXPECT_FALSE(state.maskWinRelease);
     EXPECT_EQ(state.downFate['1'], DownFate::None);
+    EXPECT_EQ(state.heldModifiers, ModifierBit(kVkLeftShift));
     EXPECT_TRUE(RemoveHooks(state));
+    shift.ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(1, &shift, sizeof shift);
     EXPECT_EQ(state.keyboardHook, nullptr);
     EXPECT_EQ(state.focusHook, nullptr);
     // Nothing installed, or installation failed: removal still succeeds and leaves no handles.

@@ -16,6 +16,7 @@
 
 #include "resources/resource.h"
 #include "tests/win32/common_controls.h"
+#include "settings_ui/win32/chord_transfer.h"
 #include "settings_ui/win32/settings_dialog.h"
 #include "settings_ui/win32/text_edit_dialog.h"
 
@@ -719,6 +720,66 @@ TEST(SettingsDialog, OpeningAndClosingLeaksNothing) {
     std::printf("GDI objects %lu -> %lu, USER objects %lu -> %lu\n", gdi,
                 GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), user,
                 GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
+}
+
+std::string FileBytes(const std::wstring& path) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "(none)";
+    char buffer[64] = {};
+    DWORD read = 0;
+    ReadFile(file, buffer, sizeof buffer, &read, nullptr);
+    CloseHandle(file);
+    return std::string(buffer, read);
+}
+
+// An export over a file the user agreed to replace: the new file takes its place only whole, a
+// hidden one stays hidden, one that cannot be replaced stays as it was, and nothing is left beside.
+TEST(ChordExport, ReplacesTheFileOnlyWithAWholeOne) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"vellory_export_test\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring path = folder + L"chords.csv";
+    const struct Case {
+        const char* name;
+        bool old;
+        DWORD attributes;
+        bool heldOpen;  // by a spreadsheet, without sharing
+        bool written;
+    } cases[] = {
+        {"no file yet", false, 0, false, true},
+        {"a hidden file", true, FILE_ATTRIBUTE_HIDDEN, false, true},
+        {"a file held open", true, 0, true, false},
+        {"a read-only file", true, FILE_ATTRIBUTE_READONLY, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+        if (c.old) {
+            const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+            ASSERT_NE(file, INVALID_HANDLE_VALUE);
+            DWORD written = 0;
+            WriteFile(file, "old", 3, &written, nullptr);
+            CloseHandle(file);
+            if (c.attributes != 0) SetFileAttributesW(path.c_str(), c.attributes);
+        }
+        const HANDLE held = c.heldOpen ? CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                                       : INVALID_HANDLE_VALUE;
+        EXPECT_EQ(WriteWholeFile(path.c_str(), "new;\r\n"), c.written);
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        EXPECT_EQ(FileBytes(path), c.written ? "new;\r\n" : "old");
+        EXPECT_EQ(GetFileAttributesW(path.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY), c.attributes);
+        WIN32_FIND_DATAW found;
+        const HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
+        int files = 0;
+        do files += (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0; while (FindNextFileW(search, &found));
+        FindClose(search);
+        EXPECT_EQ(files, 1) << "a temporary file was left beside";
+    }
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(path.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace
