@@ -121,4 +121,61 @@ TEST_F(ClipboardSwapTest, LeavesNewCopiesAndBusyClipboardsAlone) {
     EXPECT_EQ(Read(CF_UNICODETEXT), Units(u"скопировано потом"));
 }
 
+// Pictures and palettes are handles, not blocks: they come back as copies. The private GDI range
+// is memory that its owner frees. The private range holds handles of unknown kinds: a clipboard
+// with one is not taken at all, and the text is typed instead.
+TEST_F(ClipboardSwapTest, KeepsPicturesAndPalettesAndLeavesWhatCannotBeKept) {
+    HDC dc = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+    Rectangle(dc, 0, 0, 40, 30);
+    const HENHMETAFILE vector = CloseEnhMetaFile(dc);
+    HDC oldDc = CreateMetaFileW(nullptr);
+    Rectangle(oldDc, 0, 0, 20, 10);
+    HGLOBAL picture = GlobalAlloc(GMEM_MOVEABLE, sizeof(METAFILEPICT));
+    *static_cast<METAFILEPICT*>(GlobalLock(picture)) = METAFILEPICT{MM_ANISOTROPIC, 400, 300, CloseMetaFile(oldDc)};
+    GlobalUnlock(picture);
+    struct { LOGPALETTE head; PALETTEENTRY more[2]; } colours{{0x300, 3, {{1, 2, 3, 0}}}, {{4, 5, 6, 0}, {7, 8, 9, 0}}};
+    const HPALETTE palette = CreatePalette(&colours.head);
+    HGLOBAL gdi = GlobalAlloc(GMEM_MOVEABLE, 4);
+    std::memcpy(GlobalLock(gdi), "gdi", 4);
+    GlobalUnlock(gdi);
+    ASSERT_TRUE(OpenClipboard(owner_));
+    EmptyClipboard();
+    SetClipboardData(CF_ENHMETAFILE, vector);
+    SetClipboardData(CF_METAFILEPICT, picture);
+    SetClipboardData(CF_PALETTE, palette);
+    SetClipboardData(CF_GDIOBJFIRST, gdi);
+    CloseClipboard();
+
+    ASSERT_TRUE(swap_.Place(u"вставка", owner_));
+    ASSERT_EQ(PumpFor(2000, true), 1);
+    EXPECT_EQ(Read(CF_UNICODETEXT), Units(u"вставка"));
+    swap_.Pasted(50);
+    PumpFor(400);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    ENHMETAHEADER header{};
+    const HANDLE back = GetClipboardData(CF_ENHMETAFILE);
+    EXPECT_TRUE(back && GetEnhMetaFileHeader(static_cast<HENHMETAFILE>(back), sizeof header, &header));
+    EXPECT_EQ(header.rclBounds.right, 39);
+    const HANDLE pictureBack = GetClipboardData(CF_METAFILEPICT);
+    const auto* pict = pictureBack ? static_cast<const METAFILEPICT*>(GlobalLock(pictureBack)) : nullptr;
+    EXPECT_TRUE(pict && pict->xExt == 400 && GetMetaFileBitsEx(pict->hMF, 0, nullptr) > 0);
+    if (pict) GlobalUnlock(pictureBack);
+    PALETTEENTRY entries[4] = {};
+    const HANDLE paletteBack = GetClipboardData(CF_PALETTE);
+    EXPECT_EQ(paletteBack ? GetPaletteEntries(static_cast<HPALETTE>(paletteBack), 0, 4, entries) : 0u, 3u);
+    EXPECT_EQ(entries[2].peRed, 7);
+    CloseClipboard();
+    EXPECT_EQ(Read(CF_GDIOBJFIRST), std::string("gdi", 4));
+
+    HGLOBAL unknown = GlobalAlloc(GMEM_MOVEABLE, 4);
+    ASSERT_TRUE(OpenClipboard(owner_));
+    EmptyClipboard();
+    SetClipboardData(CF_PRIVATEFIRST, unknown);
+    CloseClipboard();
+    ASSERT_TRUE(swap_.Place(u"вставка", owner_));
+    EXPECT_EQ(PumpFor(2000, true), 0);
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_PRIVATEFIRST));
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT));
+}
+
 }  // namespace
