@@ -258,28 +258,16 @@ struct Columns {
 bool TakeAbbreviation(const std::vector<std::u16string>& fields, const Columns& columns, ChordRow& row,
                       ChordFileFailure& failure) {
     const std::u16string_view abbreviation = Unmarked(Trimmed(FieldAt(fields, columns.abbreviation)));
-    if (!Trimmed(FieldAt(fields, columns.code)).empty()) {
-        failure.reason = WideString(u"в строке и код клавиши, и сокращение: оставьте что-то одно");
-        return false;
-    }
-    switch (CheckAbbreviation(abbreviation)) {
-        case AbbreviationFault::None:
-            break;
-        case AbbreviationFault::TooLong:
-            failure.reason = Reason(u"сокращение ", abbreviation, u" длиннее 32 знаков");
-            return false;
-        default:
-            failure.reason = Reason(u"в сокращении ", abbreviation, u" есть пробел или перенос строки");
-            return false;
-    }
     const std::u16string_view immediate = Trimmed(FieldAt(fields, columns.immediate));
-    if (!immediate.empty() && !SameNoCase(immediate, kImmediateYes) && !SameNoCase(immediate, u"нет")) {
-        failure.reason = Reason(u"в столбце «Сразу» ", immediate, u": нужно «да», «нет» или ничего");
-        return false;
-    }
     row.abbreviation = WideString(abbreviation);
     row.immediate = SameNoCase(immediate, kImmediateYes);
-    return true;
+    if (!Trimmed(FieldAt(fields, columns.code)).empty())
+        failure.reason = WideString(u"в строке и код клавиши, и сокращение: оставьте что-то одно");
+    else if (CheckAbbreviation(abbreviation) != AbbreviationFault::None)
+        failure.reason = Reason(u"сокращение ", abbreviation, u" не подходит: нужно до 32 знаков без пробелов");
+    else if (!row.immediate && !immediate.empty() && !SameNoCase(immediate, u"нет"))
+        failure.reason = Reason(u"в столбце «Сразу» ", immediate, u": нужно «да», «нет» или ничего");
+    return failure.reason.IsNull();
 }
 
 // Checks one row's fields into `row`; false with the reason in `failure`.
@@ -556,21 +544,20 @@ void ApplyMerge(HotkeyTable& table, const std::vector<ChordRow>& rows, const Cho
 
 WideString ReplaceQuestion(std::size_t chords, std::size_t abbreviations) {
     // Russian numerals: 1, 21, 31… take one form, 2-4, 22-24… another, the rest a third.
-    const auto counted = [](WideString& out, std::size_t n, std::u16string_view stem, const char16_t* const (&endings)[3]) {
-        out.Append(WideString::FromInt(static_cast<std::int32_t>(n)));
-        out.Append(u" ");
-        out.Append(stem);
-        const std::size_t tens = n % 100, units = n % 10;
-        out.Append(tens / 10 != 1 && units == 1 ? endings[0] : tens / 10 != 1 && units >= 2 && units <= 4 ? endings[1]
-                                                                                                           : endings[2]);
-    };
+    static constexpr const char16_t* kForms[2][4] = {{u"комбинаци", u"я", u"и", u"й"}, {u"сокращени", u"е", u"я", u"й"}};
+    const std::size_t counts[2] = {chords, abbreviations};
     WideString question(u"В файле ");
-    if (chords > 0) counted(question, chords, u"комбинаци", {u"я", u"и", u"й"});
-    if (chords > 0 && abbreviations > 0) question.Append(u" и ");
-    if (abbreviations > 0) counted(question, abbreviations, u"сокращени", {u"е", u"я", u"й"});
-    const bool one = chords + abbreviations == 1;
-    question.Append(!one ? u", которые уже есть с другим текстом. Заменить их тексты?"
-                    : chords == 1 ? u", которая уже есть с другим текстом. Заменить её текст?"
-                                  : u", которое уже есть с другим текстом. Заменить его текст?");
+    for (int kind = 0; kind < 2; ++kind) {
+        const std::size_t n = counts[kind], units = n % 10;
+        if (n == 0) continue;
+        if (kind == 1 && chords > 0) question.Append(u" и ");
+        question.Append(WideString::FromInt(static_cast<std::int32_t>(n)));
+        question.Append(u' ');
+        question.Append(kForms[kind][0]);
+        question.Append(kForms[kind][n % 100 / 10 == 1 || units == 0 || units > 4 ? 3 : units == 1 ? 1 : 2]);
+    }
+    question.Append(chords + abbreviations != 1 ? u", которые уже есть с другим текстом. Заменить их тексты?"
+                    : chords == 1               ? u", которая уже есть с другим текстом. Заменить её текст?"
+                                                : u", которое уже есть с другим текстом. Заменить его текст?");
     return question;
 }

@@ -123,25 +123,17 @@ bool TextEditDialog::ReadAbbreviation() {
     WideString typed(u"");
     FillFromWindowText(typed, field);
     WideString problem;
-    switch (CheckAbbreviation(typed.View())) {
-        case AbbreviationFault::Empty:
-            problem = WideString(u"Впишите в поле «Сокращение» сокращение: от 1 до 32 знаков без пробелов.");
-            break;
-        case AbbreviationFault::TooLong:
-            problem = WideString(u"Сокращение длиннее 32 знаков. Выберите сокращение короче.");
-            break;
-        case AbbreviationFault::Space:
-            problem = WideString(
-                u"В сокращении не может быть пробелов и переносов строк: пробел заканчивает сокращение.");
-            break;
-        case AbbreviationFault::None:
-            // As for chords, a duplicate stored earlier keeps its abbreviation while it stays as it was.
-            if (table_ != nullptr && typed != abbreviation_ && table_->FindAbbreviation(typed.View(), self_) >= 0) {
-                problem = WideString(u"Сокращение ");
-                problem.Append(AbbreviationCaption(typed.View()));
-                problem.Append(u" уже есть. Выберите другое сокращение.");
-            }
-            break;
+    const AbbreviationFault fault = CheckAbbreviation(typed.View());
+    if (fault == AbbreviationFault::Empty) {
+        problem = WideString(u"Впишите в поле «Сокращение» сокращение: от 1 до 32 знаков без пробелов.");
+    } else if (fault != AbbreviationFault::None) {
+        problem = WideString(u"В сокращении может быть до 32 знаков, без пробелов и переносов строк: "
+                             u"пробел заканчивает сокращение.");
+    } else if (table_ != nullptr && typed != abbreviation_ && table_->FindAbbreviation(typed.View(), self_) >= 0) {
+        // As for chords, a duplicate stored earlier keeps its abbreviation while it stays as it was.
+        problem = WideString(u"Сокращение ");
+        problem.Append(AbbreviationCaption(typed.View()));
+        problem.Append(u" уже есть. Выберите другое сокращение.");
     }
     if (!problem.IsNull()) {
         Say(Window(), problem);

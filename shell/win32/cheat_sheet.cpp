@@ -210,14 +210,12 @@ void CheatSheet::PaintAbbreviations(HDC dc, const RECT& client) {
     ::FillRect(dc, &header, ::GetSysColorBrush(COLOR_BTNFACE));
     Line(dc, 0, top, client.right, top + 1);
     const int count = static_cast<int>(abbreviations_.size()), shown = std::min(count, abbreviationRows_ * perRow);
-    WideString title(u"Сокращения: напечатайте, затем пробел или знак препинания");
-    if (shown < count) {
-        title.Append(u". Не показано: ");
-        title.Append(WideString::FromInt(count - shown));
-    }
     ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
-    RECT titleCell{pad, top + 1, client.right - pad, top + 1 + rowHeight};
-    ::DrawTextW(dc, W(title), -1, &titleCell, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+    RECT title{pad, top + 1, client.right - pad, top + 1 + rowHeight};
+    ::DrawTextW(dc,
+                shown < count ? L"Сокращения (поместились не все): напечатайте, затем пробел или знак препинания"
+                              : L"Сокращения: напечатайте, затем пробел или знак препинания",
+                -1, &title, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
     ::SetTextColor(dc, ::GetSysColor(COLOR_INFOTEXT));
     for (int i = 0; i < shown; ++i) {
         const int y = top + 1 + (i / perRow + 1) * rowHeight, left = 1 + (i % perRow) * cellWidth;
