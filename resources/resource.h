@@ -65,3 +65,9 @@
 #define IDC_TEXT_EDIT 1011
 #define IDC_ITEM_MODIFIER 1012
 #define IDC_ITEM_KEY 1018
+// Text edit dialog (111): a radio run of the two kinds of item, the abbreviation's field and
+// its "сразу" box
+#define IDC_ITEM_BY_CHORD 1048
+#define IDC_ITEM_BY_ABBREVIATION 1049
+#define IDC_ITEM_ABBREVIATION 1050
+#define IDC_ITEM_IMMEDIATE 1051

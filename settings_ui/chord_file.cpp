@@ -2,12 +2,18 @@
 
 #include <iterator>
 
+#include "settings_ui/key_caption.h"
+#include "toolkit/case_fold.h"
+
 namespace {
 
 constexpr std::u16string_view kCaptionColumn = u"Комбинация";
 constexpr std::u16string_view kCodeColumn = u"Код клавиши";
+constexpr std::u16string_view kAbbreviationColumn = u"Сокращение";
 constexpr std::u16string_view kTextColumn = u"Текст";
 constexpr std::u16string_view kWayColumn = u"Способ";
+constexpr std::u16string_view kImmediateColumn = u"Сразу";
+constexpr std::u16string_view kImmediateYes = u"да";
 
 constexpr std::u16string_view kWayNames[] = {u"", u"сообщениями окну", u"нажатиями клавиш", u"через буфер обмена"};
 
@@ -231,24 +237,58 @@ bool AllEmpty(const std::vector<std::u16string>& fields) {
     return true;
 }
 
+bool SameNoCase(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (UpcaseUnit(a[i]) != UpcaseUnit(b[i])) return false;
+    return true;
+}
+
+// The text a field holds, without the apostrophe that kept a spreadsheet from taking it for a formula.
+std::u16string_view Unmarked(std::u16string_view field) {
+    if (!field.empty() && field[0] == u'\'' && NeedsTextMark(field.substr(1))) field.remove_prefix(1);
+    return field;
+}
+
+struct Columns {
+    int code = -1, abbreviation = -1, text = -1, way = -1, immediate = -1;
+};
+
+// An abbreviation's row has its abbreviation where a chord's has its code, never both.
+bool TakeAbbreviation(const std::vector<std::u16string>& fields, const Columns& columns, ChordRow& row,
+                      ChordFileFailure& failure) {
+    const std::u16string_view abbreviation = Unmarked(Trimmed(FieldAt(fields, columns.abbreviation)));
+    const std::u16string_view immediate = Trimmed(FieldAt(fields, columns.immediate));
+    row.abbreviation = WideString(abbreviation);
+    row.immediate = SameNoCase(immediate, kImmediateYes);
+    if (!Trimmed(FieldAt(fields, columns.code)).empty())
+        failure.reason = WideString(u"в строке и код клавиши, и сокращение: оставьте что-то одно");
+    else if (CheckAbbreviation(abbreviation) != AbbreviationFault::None)
+        failure.reason = Reason(u"сокращение ", abbreviation, u" не подходит: нужно до 32 знаков без пробелов");
+    else if (!row.immediate && !immediate.empty() && !SameNoCase(immediate, u"нет"))
+        failure.reason = Reason(u"в столбце «Сразу» ", immediate, u": нужно «да», «нет» или ничего");
+    return failure.reason.IsNull();
+}
+
 // Checks one row's fields into `row`; false with the reason in `failure`.
-bool TakeRow(const std::vector<std::u16string>& fields, int codeColumn, int textColumn, int wayColumn,
-             ChordRow& row, ChordFileFailure& failure) {
-    const std::u16string_view code = FieldAt(fields, codeColumn);
-    if (!ParseChordCode(code, row.keyCode, row.extraModifier)) {
-        failure.reason = Trimmed(code).empty() ? WideString(u"нет кода клавиши")
-                                               : Reason(u"код клавиши ", Trimmed(code), u" не прочитан");
+bool TakeRow(const std::vector<std::u16string>& fields, const Columns& columns, ChordRow& row,
+             ChordFileFailure& failure) {
+    const std::u16string_view code = FieldAt(fields, columns.code);
+    if (!Trimmed(FieldAt(fields, columns.abbreviation)).empty()) {
+        if (!TakeAbbreviation(fields, columns, row, failure)) return false;
+    } else if (!ParseChordCode(code, row.keyCode, row.extraModifier)) {
+        failure.reason = !Trimmed(code).empty() ? Reason(u"код клавиши ", Trimmed(code), u" не прочитан")
+                         : columns.abbreviation >= 0 ? WideString(u"нет ни кода клавиши, ни сокращения")
+                                                     : WideString(u"нет кода клавиши");
         return false;
     }
-    std::u16string_view text = FieldAt(fields, textColumn);
-    if (!text.empty() && text[0] == u'\'' && NeedsTextMark(text.substr(1))) text.remove_prefix(1);
-    const std::u16string stored = WithCrLf(text);
+    const std::u16string stored = WithCrLf(Unmarked(FieldAt(fields, columns.text)));
     if (stored.size() > kMaxChordTextUnits) {
         failure.reason = WideString(u"текст длиннее 32\u00A0767 знаков");
         return false;
     }
     row.text = WideString(std::u16string_view(stored));
-    const std::u16string_view way = Trimmed(FieldAt(fields, wayColumn));
+    const std::u16string_view way = Trimmed(FieldAt(fields, columns.way));
     for (std::size_t i = 0; i < std::size(kWayNames); ++i) {
         if (way == kWayNames[i]) {
             row.way = static_cast<InsertWay>(i);
@@ -257,6 +297,19 @@ bool TakeRow(const std::vector<std::u16string>& fields, int codeColumn, int text
     }
     failure.reason = Reason(u"способ вставки ", way, u" неизвестен");
     return false;
+}
+
+bool SameItem(const ChordRow& a, const ChordRow& b) {
+    if (a.abbreviation.IsNull() || b.abbreviation.IsNull())
+        return a.abbreviation.IsNull() && b.abbreviation.IsNull() && a.keyCode == b.keyCode &&
+               HotkeyTable::ModifierClass(a.extraModifier) == HotkeyTable::ModifierClass(b.extraModifier);
+    return SameNoCase(a.abbreviation.View(), b.abbreviation.View());
+}
+
+// The table's item that a row names, or -1.
+std::int32_t ItemOf(const HotkeyTable& table, const ChordRow& row) {
+    return row.abbreviation.IsNull() ? table.FindChord(row.keyCode, row.extraModifier)
+                                     : table.FindAbbreviation(row.abbreviation.View());
 }
 
 // Where strict UTF-8 breaks, or npos; what comes before goes to `out`.
@@ -306,11 +359,17 @@ std::vector<ChordRow> ExportedRows(const HotkeyTable& table, ChordCaptionFunctio
     std::vector<ChordRow> rows;
     for (std::size_t i = 0; i < table.Count(); ++i) {
         const HotkeyItem& item = table.At(i);
-        if (table.FindChord(item.keyCode, item.extraModifier) != static_cast<std::int32_t>(i)) continue;
         ChordRow row;
-        row.caption = caption(item.keyCode, item.extraModifier);
-        row.keyCode = item.keyCode;
-        row.extraModifier = item.extraModifier;
+        if (item.IsAbbreviation()) {
+            if (table.FindAbbreviation(item.abbreviation.View()) != static_cast<std::int32_t>(i)) continue;
+            row.abbreviation = item.abbreviation;
+            row.immediate = item.immediate;
+        } else {
+            if (table.FindChord(item.keyCode, item.extraModifier) != static_cast<std::int32_t>(i)) continue;
+            row.caption = caption(item.keyCode, item.extraModifier);
+            row.keyCode = item.keyCode;
+            row.extraModifier = item.extraModifier;
+        }
         row.text = item.text.IsNull() ? WideString(u"") : item.text;
         row.way = WayOfItem(item.way);
         rows.push_back(std::move(row));
@@ -330,7 +389,7 @@ WideString ChordCode(std::uint16_t keyCode, std::int32_t extraModifier) {
 std::string WriteChordFile(const std::vector<ChordRow>& rows) {
     std::string out = "\xEF\xBB\xBF";
     AppendUtf8(out, kCaptionColumn);
-    for (const std::u16string_view name : {kCodeColumn, kTextColumn, kWayColumn}) {
+    for (const std::u16string_view name : {kCodeColumn, kAbbreviationColumn, kTextColumn, kWayColumn, kImmediateColumn}) {
         out += ';';
         AppendUtf8(out, name);
     }
@@ -338,11 +397,16 @@ std::string WriteChordFile(const std::vector<ChordRow>& rows) {
     for (const ChordRow& row : rows) {
         AppendField(out, row.caption.View(), true);
         out += ';';
-        AppendField(out, ChordCode(row.keyCode, row.extraModifier).View(), false);
+        const bool abbreviation = !row.abbreviation.IsNull();
+        if (!abbreviation) AppendField(out, ChordCode(row.keyCode, row.extraModifier).View(), false);
+        out += ';';
+        AppendField(out, row.abbreviation.View(), true);
         out += ';';
         AppendField(out, row.text.View(), true);
         out += ';';
         AppendField(out, kWayNames[static_cast<std::size_t>(row.way)], false);
+        out += ';';
+        if (abbreviation && row.immediate) AppendUtf8(out, kImmediateYes);
         out += "\r\n";
     }
     return out;
@@ -399,10 +463,13 @@ bool ReadChordFile(std::u16string_view text, std::vector<ChordRow>& rows, ChordF
     failure = {1, WideString()};
     const CsvReader::Outcome header = reader.Next(fields, line, failure);
     if (header == CsvReader::Broken) return false;
-    const int codeColumn = ColumnOf(fields, kCodeColumn);
-    const int textColumn = ColumnOf(fields, kTextColumn);
-    const int wayColumn = ColumnOf(fields, kWayColumn);
-    if (header == CsvReader::End || codeColumn < 0 || textColumn < 0) {
+    Columns columns;
+    columns.code = ColumnOf(fields, kCodeColumn);
+    columns.abbreviation = ColumnOf(fields, kAbbreviationColumn);
+    columns.text = ColumnOf(fields, kTextColumn);
+    columns.way = ColumnOf(fields, kWayColumn);
+    columns.immediate = ColumnOf(fields, kImmediateColumn);
+    if (header == CsvReader::End || (columns.code < 0 && columns.abbreviation < 0) || columns.text < 0) {
         failure = {1, WideString(u"это не файл комбинаций: нет столбцов «Код клавиши» и «Текст»")};
         return false;
     }
@@ -416,12 +483,13 @@ bool ReadChordFile(std::u16string_view text, std::vector<ChordRow>& rows, ChordF
         ChordRow row;
         row.line = line;
         failure.line = line;
-        if (!TakeRow(fields, codeColumn, textColumn, wayColumn, row, failure)) return false;
+        if (!TakeRow(fields, columns, row, failure)) return false;
         for (const ChordRow& earlier : read) {
-            if (earlier.keyCode == row.keyCode &&
-                HotkeyTable::ModifierClass(earlier.extraModifier) == HotkeyTable::ModifierClass(row.extraModifier)) {
-                failure.reason = Reason(u"комбинация ", ChordCode(row.keyCode, row.extraModifier).View(),
-                                        u" уже есть в строке ");
+            if (SameItem(earlier, row)) {
+                failure.reason = row.abbreviation.IsNull()
+                                     ? Reason(u"комбинация ", ChordCode(row.keyCode, row.extraModifier).View(),
+                                              u" уже есть в строке ")
+                                     : Reason(u"сокращение ", row.abbreviation.View(), u" уже есть в строке ");
                 failure.reason.Append(WideString::FromInt(static_cast<std::int32_t>(earlier.line)));
                 return false;
             }
@@ -443,7 +511,7 @@ WideString FailureMessage(const ChordFileFailure& failure) {
 ChordMerge PlanMerge(const HotkeyTable& table, const std::vector<ChordRow>& rows) {
     ChordMerge merge;
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        const std::int32_t found = table.FindChord(rows[i].keyCode, rows[i].extraModifier);
+        const std::int32_t found = ItemOf(table, rows[i]);
         if (found < 0)
             merge.added.push_back(i);
         else if (Typed(table.At(static_cast<std::size_t>(found)).text.View()) != Typed(rows[i].text.View()))
@@ -452,26 +520,44 @@ ChordMerge PlanMerge(const HotkeyTable& table, const std::vector<ChordRow>& rows
     return merge;
 }
 
-// The file's way goes with the file's text: with an added chord, and with a replaced text.
+// The file's way and "Сразу" go with the file's text: with an added item, and with a replaced
+// text. A replaced abbreviation keeps the table's spelling.
 void ApplyMerge(HotkeyTable& table, const std::vector<ChordRow>& rows, const ChordMerge& merge, bool replace) {
-    const auto itemWay = [](InsertWay way) { return static_cast<std::int32_t>(way) - 1; };
+    const auto take = [&rows](HotkeyItem& item, std::size_t i) {
+        item.text = rows[i].text;
+        item.way = static_cast<std::int32_t>(rows[i].way) - 1;
+        if (item.IsAbbreviation()) item.immediate = rows[i].immediate;
+    };
     if (replace) {
         for (const std::size_t i : merge.differing) {
-            const std::int32_t found = table.FindChord(rows[i].keyCode, rows[i].extraModifier);
-            if (found < 0) continue;
-            HotkeyItem& item = table.At(static_cast<std::size_t>(found));
-            item.text = rows[i].text;
-            item.way = itemWay(rows[i].way);
+            const std::int32_t found = ItemOf(table, rows[i]);
+            if (found >= 0) take(table.At(static_cast<std::size_t>(found)), i);
         }
     }
-    for (const std::size_t i : merge.added)
-        if (table.FindChord(rows[i].keyCode, rows[i].extraModifier) < 0)
-            table.Append(rows[i].keyCode, rows[i].extraModifier, rows[i].text).way = itemWay(rows[i].way);
+    for (const std::size_t i : merge.added) {
+        if (ItemOf(table, rows[i]) >= 0) continue;
+        take(rows[i].abbreviation.IsNull() ? table.Append(rows[i].keyCode, rows[i].extraModifier, rows[i].text)
+                                           : table.AppendAbbreviation(rows[i].abbreviation, rows[i].text),
+             i);
+    }
 }
 
-WideString ReplaceQuestion(std::size_t differing) {
+WideString ReplaceQuestion(std::size_t chords, std::size_t abbreviations) {
+    // Russian numerals: 1, 21, 31… take one form, 2-4, 22-24… another, the rest a third.
+    static constexpr const char16_t* kForms[2][4] = {{u"комбинаци", u"я", u"и", u"й"}, {u"сокращени", u"е", u"я", u"й"}};
+    const std::size_t counts[2] = {chords, abbreviations};
     WideString question(u"В файле ");
-    question.Append(WideString::FromInt(static_cast<std::int32_t>(differing)));
-    question.Append(u" комбинаций, которые уже есть с другим текстом. Заменить их тексты?");
+    for (int kind = 0; kind < 2; ++kind) {
+        const std::size_t n = counts[kind], units = n % 10;
+        if (n == 0) continue;
+        if (kind == 1 && chords > 0) question.Append(u" и ");
+        question.Append(WideString::FromInt(static_cast<std::int32_t>(n)));
+        question.Append(u' ');
+        question.Append(kForms[kind][0]);
+        question.Append(kForms[kind][n % 100 / 10 == 1 || units == 0 || units > 4 ? 3 : units == 1 ? 1 : 2]);
+    }
+    question.Append(chords + abbreviations != 1 ? u", которые уже есть с другим текстом. Заменить их тексты?"
+                    : chords == 1               ? u", которая уже есть с другим текстом. Заменить её текст?"
+                                                : u", которое уже есть с другим текстом. Заменить его текст?");
     return question;
 }

@@ -1,8 +1,10 @@
 #pragma once
-// The chords as a file the user carries to another computer or opens in a spreadsheet: CSV in
-// UTF-8 with a byte order mark, CRLF and ";" between fields, as a Russian Excel opens it by a
-// double click. The header names the columns "Комбинация;Код клавиши;Текст;Способ"; reading
-// finds them by name and takes "," and a tab as well, no byte order mark, and UTF-16.
+// The chords and abbreviations as a file the user carries to another computer or opens in a
+// spreadsheet: CSV in UTF-8 with a byte order mark, CRLF and ";" between fields, as a Russian
+// Excel opens it by a double click. The header names the columns
+// "Комбинация;Код клавиши;Сокращение;Текст;Способ;Сразу"; reading finds them by name, so a file
+// of chords alone needs neither "Сокращение" nor "Сразу", and takes "," and a tab as well, no
+// byte order mark, and UTF-16.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -20,6 +22,7 @@ InsertWay WayOfItem(std::int32_t way);
 // Longer texts are refused: an edit control shows no more by default, nor does a spreadsheet cell.
 constexpr std::size_t kMaxChordTextUnits = 32767;
 
+// A chord's row, or an abbreviation's: then the key code is 0 and the file's "Код клавиши" empty.
 struct ChordRow {
     WideString caption = WideString(u"");  // for people: written, never read back
     std::uint16_t keyCode = 0;
@@ -27,11 +30,13 @@ struct ChordRow {
     WideString text = WideString(u"");
     InsertWay way = InsertWay::None;
     std::uint32_t line = 0;  // where a read row starts in the file, from 1
+    WideString abbreviation = WideString::Null();  // for a chord's row
+    bool immediate = false;   // "да" in "Сразу"
 };
 
 using ChordCaptionFunction = WideString (*)(std::uint16_t keyCode, std::int32_t extraModifier);
 
-// One row per chord, the first item of each only: the later ones never type.
+// One row per chord and per abbreviation, the first item of each only: the later ones never type.
 std::vector<ChordRow> ExportedRows(const HotkeyTable& table, ChordCaptionFunction caption);
 
 // "Shift+49", "Ctrl+49" or "49": what import reads back, whatever the keyboard layout.
@@ -64,8 +69,9 @@ bool ReadChordFile(std::u16string_view text, std::vector<ChordRow>& rows, ChordF
 // "Файл не прочитан: строка N — …"
 WideString FailureMessage(const ChordFileFailure& failure);
 
-// What an import changes: rows whose chords the table lacks, and rows whose chords it has with
-// a text that types differently. Indices into the rows.
+// What an import changes: rows whose chords or abbreviations (ignoring case) the table lacks,
+// and rows whose chords or abbreviations it has with a text that types differently. Indices
+// into the rows.
 struct ChordMerge {
     std::vector<std::size_t> added;
     std::vector<std::size_t> differing;
@@ -73,9 +79,9 @@ struct ChordMerge {
 };
 
 ChordMerge PlanMerge(const HotkeyTable& table, const std::vector<ChordRow>& rows);
-// Appends the added chords in file order and, with `replace`, gives the differing ones the
-// file's text.
+// Appends the added items in file order and, with `replace`, gives the differing ones the
+// file's text, with its way and "Сразу".
 void ApplyMerge(HotkeyTable& table, const std::vector<ChordRow>& rows, const ChordMerge& merge, bool replace);
 
-// "В файле N комбинаций, которые уже есть с другим текстом. Заменить их тексты?"
-WideString ReplaceQuestion(std::size_t differing);
+// "В файле 2 комбинации и 1 сокращение, которые уже есть с другим текстом. Заменить их тексты?"
+WideString ReplaceQuestion(std::size_t chords, std::size_t abbreviations = 0);

@@ -26,3 +26,19 @@ WideString ListedText(std::u16string_view text) {
     }
     return listed;
 }
+
+WideString AbbreviationCaption(std::u16string_view abbreviation) {
+    WideString caption(u"«");
+    caption.Append(abbreviation);
+    caption.Append(u"»");
+    return caption;
+}
+
+AbbreviationFault CheckAbbreviation(std::u16string_view abbreviation) {
+    if (abbreviation.empty()) return AbbreviationFault::Empty;
+    if (abbreviation.size() > kMaxAbbreviation) return AbbreviationFault::TooLong;
+    for (const char16_t unit : abbreviation)
+        if (unit <= u' ' || unit == 0x7F || unit == 0xA0 || unit == 0x2028 || unit == 0x2029)
+            return AbbreviationFault::Space;
+    return AbbreviationFault::None;
+}

@@ -139,8 +139,10 @@ bool ImportChords(HWND owner, HotkeyTable& table) {
     const ChordMerge merge = PlanMerge(table, rows);
     bool replace = false;
     if (!merge.differing.empty()) {
-        const int answer = ::MessageBoxW(owner, W(ReplaceQuestion(merge.differing.size())), W(kApplicationName),
-                                         MB_YESNOCANCEL | MB_ICONQUESTION);
+        std::size_t abbreviations = 0;
+        for (const std::size_t i : merge.differing) abbreviations += rows[i].abbreviation.IsNull() ? 0 : 1;
+        const int answer = ::MessageBoxW(owner, W(ReplaceQuestion(merge.differing.size() - abbreviations, abbreviations)),
+                                         W(kApplicationName), MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer != IDYES && answer != IDNO) return false;
         replace = answer == IDYES;
     }

@@ -18,6 +18,11 @@ static_assert(kListStyles == 0x21);
 // The list view takes its texts through non-const pointers but only reads them.
 wchar_t* ListText(const WideString& text) { return const_cast<wchar_t*>(W(text)); }
 
+WideString ItemCaption(const HotkeyItem& item) {
+    return item.IsAbbreviation() ? AbbreviationCaption(item.abbreviation.View())
+                                 : ChordCaption(item.keyCode, item.extraModifier);
+}
+
 void InsertColumn(HWND list, int index, const wchar_t* title, int width) {
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH;
@@ -52,7 +57,7 @@ void HotkeyPage::FillHotkeyList() {
     ::SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
     for (std::size_t i = 0; i < table_.Count(); ++i) {
         const HotkeyItem& hotkey = table_.At(i);
-        const WideString caption = ChordCaption(hotkey.keyCode, hotkey.extraModifier);
+        const WideString caption = ItemCaption(hotkey);
         const WideString text = ListedText(hotkey.text.View());
         LVITEMW item{};
         item.mask = LVIF_TEXT;
@@ -127,6 +132,7 @@ void HotkeyPage::EditRow(int row) {
         const HotkeyItem& item = table_.At(static_cast<std::size_t>(row));
         editor.SetText(item.text);
         editor.SetChord(item.keyCode, item.extraModifier);
+        if (item.IsAbbreviation()) editor.SetAbbreviation(item.abbreviation, item.immediate);
         editor.SetWay(item.way);
     }
     editor.SetModifierMode(::IsDlgButtonChecked(Window(), IDC_MODIFIER_ALT) == BST_CHECKED ? kHotKey2Alt
@@ -135,14 +141,23 @@ void HotkeyPage::EditRow(int row) {
     if (editor.RunModal(IDD_TEXT_EDIT, Window()) != IDOK) return;
     // The dialog runs its own message loop: the row is looked up again, not kept by reference.
     if (row >= static_cast<int>(table_.Count())) return;
+    const bool abbreviation = !editor.Abbreviation().IsNull();
     if (row < 0) {
-        table_.Append(editor.KeyCode(), editor.ExtraModifier(), editor.Text());
+        if (abbreviation)
+            table_.AppendAbbreviation(editor.Abbreviation(), editor.Text());
+        else
+            table_.Append(editor.KeyCode(), editor.ExtraModifier(), editor.Text());
         row = static_cast<int>(table_.Count()) - 1;
     } else {
-        table_.SetChord(static_cast<std::size_t>(row), editor.KeyCode(), editor.ExtraModifier());
+        if (abbreviation)
+            table_.SetAbbreviation(static_cast<std::size_t>(row), editor.Abbreviation());
+        else
+            table_.SetChord(static_cast<std::size_t>(row), editor.KeyCode(), editor.ExtraModifier());
         table_.At(static_cast<std::size_t>(row)).text = editor.Text();
     }
-    table_.At(static_cast<std::size_t>(row)).way = editor.Way();
+    HotkeyItem& edited = table_.At(static_cast<std::size_t>(row));
+    edited.way = editor.Way();
+    if (abbreviation) edited.immediate = editor.Immediate();
     FillHotkeyList();
     SelectRow(row);
 }
@@ -150,8 +165,9 @@ void HotkeyPage::EditRow(int row) {
 void HotkeyPage::DeleteRow(int row) {
     if (row < 0 || row >= static_cast<int>(table_.Count())) return;
     const HotkeyItem& item = table_.At(static_cast<std::size_t>(row));
-    WideString question(u"Удалить комбинацию ");
-    question.Append(ChordCaption(item.keyCode, item.extraModifier).View());
+    WideString question(item.IsAbbreviation() ? u"Удалить сокращение " : u"Удалить комбинацию ");
+    question.Append(item.IsAbbreviation() ? AbbreviationCaption(item.abbreviation.View())
+                                          : ChordCaption(item.keyCode, item.extraModifier));
     question.Append(u"?");
     if (::MessageBoxW(Window(), W(question), W(kApplicationName),
                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)

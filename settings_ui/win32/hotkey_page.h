@@ -1,7 +1,7 @@
 #pragma once
 // The page "Программа" of the settings dialog (resource 107): the main modifier, the
-// Russian-layout box and the list of chords with their texts, which the user edits, adds and
-// deletes. Every change goes into the live table at once, so it holds whatever the settings
+// Russian-layout box and the list of items, chords and abbreviations, with their texts, which
+// the user edits, adds and deletes. Every change goes into the live table at once, so it holds whatever the settings
 // dialog's outcome.
 #include <windows.h>
 #include <commctrl.h>

@@ -22,6 +22,8 @@ void Say(HWND owner, const WideString& text) {
     ::MessageBoxW(owner, W(text), W(kApplicationName), MB_OK | MB_ICONEXCLAMATION);
 }
 
+void Enable(HWND dialog, int id, bool enabled) { ::EnableWindow(::GetDlgItem(dialog, id), enabled ? TRUE : FALSE); }
+
 }  // namespace
 
 WideString ChordCaption(std::uint16_t keyCode, std::int32_t extraModifier) {
@@ -55,9 +57,28 @@ INT_PTR TextEditDialog::OnInitDialog() {
     for (const wchar_t* name : kWayNames) ::SendMessageW(way, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     const bool known = way_ >= kTypeByMessages && way_ <= kTypeByClipboard;
     ::SendMessageW(way, CB_SETCURSEL, known ? static_cast<WPARAM>(way_ + 1) : 0, 0);
-    if (keyCode_ != 0) return DialogEntity::OnInitDialog();
+    ::SendDlgItemMessageW(window, IDC_ITEM_ABBREVIATION, EM_LIMITTEXT, kMaxAbbreviation, 0);
+    ::SetDlgItemTextW(window, IDC_ITEM_ABBREVIATION, W(abbreviation_));
+    ::CheckDlgButton(window, IDC_ITEM_IMMEDIATE, immediate_ ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckRadioButton(window, IDC_ITEM_BY_CHORD, IDC_ITEM_BY_ABBREVIATION,
+                       abbreviation_.IsNull() ? IDC_ITEM_BY_CHORD : IDC_ITEM_BY_ABBREVIATION);
+    EnableKindFields();
+    if (keyCode_ != 0 || !abbreviation_.IsNull()) return DialogEntity::OnInitDialog();
     ::SetFocus(key);
     return 0;
+}
+
+bool TextEditDialog::ByAbbreviation() const {
+    return ::IsDlgButtonChecked(Window(), IDC_ITEM_BY_ABBREVIATION) == BST_CHECKED;
+}
+
+// Disabled rather than hidden, so the other kind's values stay in view and come back with a click.
+void TextEditDialog::EnableKindFields() {
+    const bool abbreviation = ByAbbreviation();
+    Enable(Window(), IDC_ITEM_MODIFIER, !abbreviation);
+    Enable(Window(), IDC_ITEM_KEY, !abbreviation);
+    Enable(Window(), IDC_ITEM_ABBREVIATION, abbreviation);
+    Enable(Window(), IDC_ITEM_IMMEDIATE, abbreviation);
 }
 
 // A duplicate stored before chords could be edited keeps its chord when only its text changes.
@@ -75,7 +96,7 @@ bool TextEditDialog::ReadChord() {
                                : (modifiers & HOTKEYF_SHIFT) ? kModifierShift : kModifierNone;
     WideString problem;
     if (code == 0) {
-        problem = WideString(u"Нажмите в поле «Клавиша» клавишу комбинации.");
+        problem = WideString(u"Нажмите в поле «Комбинация» клавишу комбинации.");
     } else if (table_ != nullptr && !SameChord(code, extra) && table_->FindChord(code, extra, self_) >= 0) {
         problem = WideString(u"Комбинация ");
         problem.Append(ChordCaption(code, extra).View());
@@ -92,12 +113,42 @@ bool TextEditDialog::ReadChord() {
         return false;
     }
     SetChord(code, extra);
+    abbreviation_.SetNull();
+    immediate_ = false;
+    return true;
+}
+
+bool TextEditDialog::ReadAbbreviation() {
+    const HWND field = ::GetDlgItem(Window(), IDC_ITEM_ABBREVIATION);
+    WideString typed(u"");
+    FillFromWindowText(typed, field);
+    WideString problem;
+    const AbbreviationFault fault = CheckAbbreviation(typed.View());
+    if (fault == AbbreviationFault::Empty) {
+        problem = WideString(u"Впишите в поле «Сокращение» сокращение: от 1 до 32 знаков без пробелов.");
+    } else if (fault != AbbreviationFault::None) {
+        problem = WideString(u"В сокращении может быть до 32 знаков, без пробелов и переносов строк: "
+                             u"пробел заканчивает сокращение.");
+    } else if (table_ != nullptr && typed != abbreviation_ && table_->FindAbbreviation(typed.View(), self_) >= 0) {
+        // As for chords, a duplicate stored earlier keeps its abbreviation while it stays as it was.
+        problem = WideString(u"Сокращение ");
+        problem.Append(AbbreviationCaption(typed.View()));
+        problem.Append(u" уже есть. Выберите другое сокращение.");
+    }
+    if (!problem.IsNull()) {
+        Say(Window(), problem);
+        ::SetFocus(field);
+        return false;
+    }
+    abbreviation_ = typed;
+    immediate_ = ::IsDlgButtonChecked(Window(), IDC_ITEM_IMMEDIATE) == BST_CHECKED;
     return true;
 }
 
 INT_PTR TextEditDialog::OnCommand(WPARAM wparam, LPARAM lparam) {
+    if (wparam == IDC_ITEM_BY_CHORD || wparam == IDC_ITEM_BY_ABBREVIATION) EnableKindFields();
     if (wparam == IDOK) {
-        if (!ReadChord()) return 0;
+        if (ByAbbreviation() ? !ReadAbbreviation() : !ReadChord()) return 0;
         WideString typed;
         FillFromWindowText(typed, ::GetDlgItem(Window(), IDC_TEXT_EDIT));
         // An emptied edit, or one holding only delimiters, keeps the text the dialog was given.

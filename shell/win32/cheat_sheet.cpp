@@ -25,13 +25,22 @@ void CheatSheet::Show() {
     const HotkeyTable& table = *engine_.table;
     bool seen[256] = {};
     rows_ = 0;
+    abbreviations_.clear();
     for (std::size_t i = 0; i < table.Count(); ++i) {
-        const std::uint16_t key = table.At(i).keyCode;
+        const HotkeyItem& item = table.At(i);
+        if (item.IsAbbreviation()) {
+            // A later item with the same abbreviation never types, as a chord's never does.
+            if (table.FindAbbreviation(item.abbreviation.View()) == static_cast<std::int32_t>(i))
+                abbreviations_.push_back(static_cast<std::int32_t>(i));
+            continue;
+        }
+        const std::uint16_t key = item.keyCode;
         if (key > 255 || seen[key]) continue;
         seen[key] = true;
         keys_[rows_++] = static_cast<std::uint8_t>(key);
     }
-    if (rows_ == 0) return;
+    const int abbreviations = static_cast<int>(abbreviations_.size());
+    if (rows_ == 0 && abbreviations == 0) return;
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     if (!window_) {
         WNDCLASSW windowClass{};
@@ -65,15 +74,23 @@ void CheatSheet::Show() {
     for (int height = largest;; --height) {
         font.lfHeight = sign * height;
         font_.Reset(::CreateFontIndirectW(&font));
-        layout_ = LayOutSheet(rows_, Measure(dc, dpi), workWidth, workHeight);
-        if (layout_.shownRows == rows_ || height <= smallest) break;
+        const SheetMeasures measures = Measure(dc, dpi);
+        // The abbreviations get rows of their own beneath the chords, three to a group of columns,
+        // in at most half the screen's height while there are chords.
+        const int rowHeight = std::max(1, measures.rowHeight), fitting = (workHeight - 2) / rowHeight - 1;
+        const int reserved = abbreviations == 0 ? 0 : std::min((abbreviations + 2) / 3, rows_ > 0 ? fitting / 2 : fitting);
+        layout_ = LayOutSheet(rows_, measures, workWidth, workHeight - (reserved > 0 ? (reserved + 1) * rowHeight : 0));
+        abbreviationRows_ = std::min(reserved, (abbreviations + AbbreviationsPerRow() - 1) / AbbreviationsPerRow());
+        if (rows_ == 0) layout_.height = 1;  // the frame's top line: no chords, no header of theirs
+        const bool all = abbreviationRows_ * AbbreviationsPerRow() >= abbreviations;
+        if ((layout_.shownRows == rows_ && all) || height <= smallest) break;
     }
     ::ReleaseDC(window_.Get(), dc);
     notShown_ = 0;
     for (int row = layout_.shownRows; row < rows_; ++row)
         for (int column = 0; column < 3; ++column) notShown_ += table.FirstFor(keys_[row], column) >= 0 ? 1 : 0;
 
-    const int width = layout_.width, height = layout_.height;
+    const int width = layout_.width, height = layout_.height + AbbreviationHeight() - (AbbreviationHeight() > 0 ? 1 : 0);
     ::SetWindowPos(window_.Get(), HWND_TOPMOST, work.left + (workWidth - width) / 2, work.top + (workHeight - height) / 2,
                    width, height, SWP_NOACTIVATE);
     ::InvalidateRect(window_.Get(), nullptr, TRUE);
@@ -113,16 +130,23 @@ void CheatSheet::Paint(HDC dc) {
     RECT client{};
     ::GetClientRect(window_.Get(), &client);
     ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_INFOBK));
-    const RECT header{0, 0, client.right, layout.rowHeight + 1};
-    ::FillRect(dc, &header, ::GetSysColorBrush(COLOR_BTNFACE));
-    // The line that counts the chords left out, below the rows.
-    const int rowsBottom = client.bottom - (layout.countLine ? layout.rowHeight + 1 : 0);
     // Put back before the paint ends: the next Show deletes the font, which must not be selected then.
     const HGDIOBJ oldFont = ::SelectObject(dc, font_.Get());
     ::SetBkMode(dc, TRANSPARENT);
+    if (AbbreviationHeight() > 0) PaintAbbreviations(dc, client);
+    if (rows_ == 0) {
+        ::FrameRect(dc, &client, ::GetSysColorBrush(COLOR_WINDOWFRAME));
+        ::SelectObject(dc, oldFont);
+        return;
+    }
+    const RECT header{0, 0, client.right, layout.rowHeight + 1};
+    ::FillRect(dc, &header, ::GetSysColorBrush(COLOR_BTNFACE));
+    // The line that counts the chords left out, below the rows, and above the abbreviations.
+    const int chordsBottom = client.bottom - AbbreviationHeight();
+    const int rowsBottom = chordsBottom - (layout.countLine ? layout.rowHeight + 1 : 0);
     const int pad = layout.rowHeight / 3;
     if (layout.countLine) {
-        RECT last{0, rowsBottom, client.right, client.bottom};
+        RECT last{0, rowsBottom, client.right, chordsBottom};
         ::FillRect(dc, &last, ::GetSysColorBrush(COLOR_BTNFACE));
         Line(dc, 0, rowsBottom, client.right, rowsBottom + 1);
         WideString shown(u"Не показано комбинаций: ");
@@ -176,9 +200,48 @@ void CheatSheet::Paint(HDC dc) {
     ::SelectObject(dc, oldFont);
 }
 
+// A header row across the sheet, then the abbreviations in even columns, each cell «sig» and
+// the start of its text.
+void CheatSheet::PaintAbbreviations(HDC dc, const RECT& client) {
+    const HotkeyTable& table = *engine_.table;
+    const int rowHeight = layout_.rowHeight, pad = rowHeight / 3, perRow = AbbreviationsPerRow();
+    const int top = static_cast<int>(client.bottom) - AbbreviationHeight(), cellWidth = (client.right - 2) / perRow;
+    const RECT header{0, top, client.right, top + rowHeight + 1};
+    ::FillRect(dc, &header, ::GetSysColorBrush(COLOR_BTNFACE));
+    Line(dc, 0, top, client.right, top + 1);
+    const int count = static_cast<int>(abbreviations_.size()), shown = std::min(count, abbreviationRows_ * perRow);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+    RECT title{pad, top + 1, client.right - pad, top + 1 + rowHeight};
+    ::DrawTextW(dc,
+                shown < count ? L"Сокращения (поместились не все): напечатайте, затем пробел или знак препинания"
+                              : L"Сокращения: напечатайте, затем пробел или знак препинания",
+                -1, &title, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_INFOTEXT));
+    for (int i = 0; i < shown; ++i) {
+        const int y = top + 1 + (i / perRow + 1) * rowHeight, left = 1 + (i % perRow) * cellWidth;
+        if (i % perRow == 0) Line(dc, 0, y, client.right, y + 1);
+        if (i % perRow != 0) Line(dc, left - 1, y, left, y + rowHeight);
+        const HotkeyItem& item = table.At(static_cast<std::size_t>(abbreviations_[static_cast<std::size_t>(i)]));
+        WideString text = AbbreviationCaption(item.abbreviation.View());
+        text.Append(u" ");
+        text.Append(ListedText(item.text.View().substr(0, kShownUnits)));
+        RECT cell{left + pad, y, left + cellWidth - pad, y + rowHeight};
+        ::DrawTextW(dc, W(text), -1, &cell, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+    }
+}
+
 void CheatSheet::Click(int x, int y) {
     const SheetLayout& layout = layout_;
     if (x < 1 || y < 1) return;
+    // The abbreviations' section starts where the chords' frame would be.
+    if (AbbreviationHeight() > 0 && y >= layout.height - 1) {
+        const int perRow = AbbreviationsPerRow(), cellWidth = std::max(1, (layout.width - 2) / perRow);
+        const int row = (y - layout.height) / layout.rowHeight - 1, column = std::min((x - 1) / cellWidth, perRow - 1);
+        const std::size_t index = static_cast<std::size_t>(row * perRow + column);
+        if (row >= 0 && row < abbreviationRows_ && index < abbreviations_.size()) Type(abbreviations_[index]);
+        return;
+    }
+    if (rows_ == 0) return;
     const int group = (x - 1) / layout.GroupWidth(), inGroup = (x - 1) % layout.GroupWidth();
     const int row = (y - 1) / layout.rowHeight - 1;
     const int column = inGroup < layout.keyWidth ? -1 : (inGroup - layout.keyWidth) / layout.cellWidth;
@@ -186,7 +249,10 @@ void CheatSheet::Click(int x, int y) {
     if (group >= layout.groups || row < 0 || row >= layout.rowsPerGroup || index >= layout.shownRows || column < 0 ||
         column > 2)
         return;
-    const std::int32_t item = engine_.table->FirstFor(keys_[index], column);
+    Type(engine_.table->FirstFor(keys_[index], column));
+}
+
+void CheatSheet::Type(std::int32_t item) {
     if (item < 0) return;
     // As after a chord: the sheet goes, and the modifier's release is masked when the text went.
     Hide();

@@ -662,6 +662,10 @@ def scenario_high_dpi_and_quit_request(wine):
         check(wine.call(about, "--gtest_filter=AboutDialog.SmallIcon*") == 0, "the about box's icon at 144 DPI")
         proc = restart_with(wine)
         screenshot(shots(wine), "dpi144_main_window")
+        open_settings(wine)  # an abbreviation for the sheet, through the item dialog at this DPI
+        edit_item(wine, 1013, abbreviation="sig", text="Best regards", shot="dpi144_item_dialog_abbreviation")
+        wait_for(lambda: not window_up(wine, TEXT_EDIT), 15, "the item dialog to close")
+        close_dialog(wine, SETTINGS, 1)
         xdotool("keydown", "super")
         wait_for(lambda: sheet_shown(wine), 10, "the cheat sheet at 144 DPI")
         screenshot(shots(wine), "dpi144_cheat_sheet")
@@ -807,14 +811,21 @@ def stored_items(wine):
     return items
 
 
-def edit_item(wine, button, key_chord=None, text=None, shot=None):
-    """Opens the item dialog with a button of the hotkey page, sets the key and the text."""
+def edit_item(wine, button, key_chord=None, text=None, shot=None, abbreviation=None, immediate=False):
+    """Opens the item dialog with a button of the hotkey page, sets the key or the abbreviation,
+    and the text."""
     click_control(wine, button, SETTINGS)
     wait_for(lambda: window_up(wine, TEXT_EDIT), 15, "the item dialog")
     time.sleep(0.3)
     if key_chord:
         click_control(wine, 1018, TEXT_EDIT)  # the key field
         key(key_chord)
+    if abbreviation:
+        click_control(wine, 1049, TEXT_EDIT)  # "Сокращение:"
+        click_control(wine, 1050, TEXT_EDIT)
+        subprocess.run(["xdotool", "type", "--delay", "50", abbreviation], capture_output=True)
+        if immediate:
+            click_control(wine, 1051, TEXT_EDIT)  # "Срабатывать сразу…"
     if text is not None:
         click_control(wine, 1011, TEXT_EDIT)
         key("ctrl+a")
@@ -848,6 +859,12 @@ def scenario_own_chords_and_multiline_texts(wine):
     click_control(wine, 1)  # OK of the message box, above the main window
     wait_for(lambda: not message_box_up(wine), 15, "the message to go")
     close_dialog(wine, TEXT_EDIT, 2)
+    # Abbreviations through the same dialog.
+    edit_item(wine, 1013, abbreviation="sig", text="Best regards", shot="item_dialog_abbreviation")
+    wait_for(lambda: not window_up(wine, TEXT_EDIT), 15, "the item dialog to close")
+    edit_item(wine, 1013, abbreviation=";adr", text="Main street 1, Springfield", immediate=True)
+    wait_for(lambda: not window_up(wine, TEXT_EDIT), 15, "the item dialog to close")
+    screenshot(shots(wine), "settings_hotkeys_both_kinds")
     # The first row ("1") gets the key F7; the second ("2") is deleted after the question.
     select_row(wine, 0)
     edit_item(wine, 1014, "F7")
@@ -861,6 +878,17 @@ def scenario_own_chords_and_multiline_texts(wine):
     close_dialog(wine, SETTINGS, 1)
 
     focus_edit(log, 2)
+    # The sheet lists the abbreviations beneath the chords; a click on one types its text.
+    mark = len(log.lines())
+    xdotool("keydown", "super")
+    wait_for(lambda: sheet_shown(wine), 10, "the cheat sheet")
+    screenshot(shots(wine), "cheat_sheet_abbreviations")
+    left, _, _, bottom = (int(v) for v in wsend(wine, "rect", "class:VelloryCheatSheet", 0)[1].split())
+    click(left + 130, bottom - 8)  # the last row's first cell: «sig»
+    wait_for(lambda: log.chars(2, mark) == "Best regards", 15, "a click on «sig» to type its text",
+             detail=lambda: log.chars(2, mark))
+    xdotool("keyup", "super")
+    wait_for(lambda: not sheet_shown(wine), 10, "the sheet to go")
     mark = type_check(log, "super+shift+b", "Line one\rLine two")
     check(log.has("edit2 lines 2", mark), "the two-line text must arrive as two lines")
     type_check(log, "super+F7", "Привет!")
@@ -1243,14 +1271,15 @@ def scenario_chords_exported_and_imported(wine):
     through_file_dialog(wine, EXPORT, "Экспорт комбинаций", files["exported"])
     text = wait_for(lambda: os.path.exists(files["exported"]) and open(files["exported"], "rb").read(), 10,
                     "the exported file").decode("utf-8")
-    check(text.startswith("\ufeffКомбинация;Код клавиши;Текст;Способ\r\n1;49;Привет!;\r\n2;50;'@;\r\n")
-          and "\r\nControl + 0;Ctrl+48;:)));\r\n" in text and text.count("\r\n") == 31, f"exported: {text!r}")
+    check(text.startswith("\ufeffКомбинация;Код клавиши;Сокращение;Текст;Способ;Сразу\r\n1;49;;Привет!;;\r\n"
+                          "2;50;;'@;;\r\n")
+          and "\r\nControl + 0;Ctrl+48;;:)));;\r\n" in text and text.count("\r\n") == 31, f"exported: {text!r}")
 
     # A changed text comes back from the file, once the user says to replace it.
     select_row(wine, 0)
     edit_item(wine, 1014, text="Bye!")
     wait_for(lambda: not window_up(wine, TEXT_EDIT), 15, "the item dialog to close")
-    question = "В файле 1 комбинаций, которые уже есть с другим текстом. Заменить их тексты?"
+    question = "В файле 1 комбинация, которая уже есть с другим текстом. Заменить её текст?"
     import_answered(wine, files["exported"], 6, question, "import_question")
     close_dialog(wine, SETTINGS, 1)
     focus_edit(log, 2)

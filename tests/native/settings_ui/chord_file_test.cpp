@@ -123,13 +123,20 @@ TEST(ChordFile, WhatIsWrittenIsReadBackAsItWasAndChangesNothing) {
     const std::int32_t modifiers[] = {0, kModifierShift, kModifierShift, kModifierCtrl, 0, 0, 0, kModifierCtrl};
     for (int i = 0; i < 8; ++i) table.Append(keys[i], modifiers[i], WideString(texts[i]));
     table.At(3).way = kTypeByClipboard;
+    const char16_t* abbreviations[] = {u"sig", u";adr", u"@me"};
+    for (const char16_t* abbreviation : abbreviations)
+        table.AppendAbbreviation(WideString(abbreviation), WideString(u"С уважением"));
+    table.At(8).immediate = true;
+    table.At(9).way = kTypeByKeystrokes;
+    table.AppendAbbreviation(WideString(u"SIG"), WideString(u"never typed"));
 
     const std::string file = WriteChordFile(ExportedRows(table, TestCaption));
-    EXPECT_EQ(file.substr(0, 3 + kHeader.size()), kBom + kHeader);
-    for (const char* row : {"\r\nShift + 2;Shift+50;'@;\r\n", "\r\n3;Ctrl+51;\"a;b \"\"c\"\"\r\nd\ne\rf\";через буфер обмена\r\n",
-                            "\r\n'-;189;'''+1;\r\n", "\r\n5;53;;\r\n"})
+    const std::string header = "Комбинация;Код клавиши;Сокращение;Текст;Способ;Сразу\r\n";
+    EXPECT_EQ(file.substr(0, 3 + header.size()), kBom + header);
+    for (const char* row : {"\r\nShift + 2;Shift+50;;'@;;\r\n", "\r\n3;Ctrl+51;;\"a;b \"\"c\"\"\r\nd\ne\rf\";через буфер обмена;\r\n",
+                            "\r\n'-;189;;'''+1;;\r\n", "\r\n5;53;;;;\r\n", "\r\n;;sig;С уважением;;да\r\n",
+                            "\r\n;;\";adr\";С уважением;нажатиями клавиш;\r\n", "\r\n;;'@me;С уважением;;\r\n"})
         EXPECT_NE(file.find(row), std::string::npos) << row;
-    EXPECT_EQ(file.find("never typed"), std::string::npos) << "a later item of a chord never types";
 
     std::u16string text;
     ASSERT_TRUE(DecodeUtf8(file, text));
@@ -137,8 +144,9 @@ TEST(ChordFile, WhatIsWrittenIsReadBackAsItWasAndChangesNothing) {
     ChordFileFailure failure;
     ASSERT_TRUE(ReadChordFile(text, rows, failure)) << failure.line;
     const int items[] = {0, 1, 3, 4, 5, 6, 7};
-    ASSERT_EQ(rows.size(), std::size(items));
-    for (std::size_t i = 0; i < rows.size(); ++i) {
+    ASSERT_EQ(rows.size(), std::size(items) + std::size(abbreviations));
+    EXPECT_TRUE(rows[7].immediate && !rows[8].immediate && rows[8].way == InsertWay::Keystrokes);
+    for (std::size_t i = 0; i < std::size(items); ++i) {
         EXPECT_EQ(rows[i].keyCode, keys[items[i]]);
         EXPECT_EQ(rows[i].extraModifier, modifiers[items[i]]);
         EXPECT_EQ(U16(rows[i].text), i == 2 ? u"a;b \"c\"\r\nd\r\ne\r\nf" : texts[items[i]]);
@@ -165,7 +173,7 @@ TEST(ChordFile, ImportAddsWhatIsMissingAndReplacesTextsOnlyWhenTold) {
         EXPECT_EQ(merge.added, (std::vector<std::size_t>{2, 4}));
         EXPECT_EQ(merge.differing, (std::vector<std::size_t>{1, 3}));
         EXPECT_EQ(U16(ReplaceQuestion(2)),
-                  u"В файле 2 комбинаций, которые уже есть с другим текстом. Заменить их тексты?");
+                  u"В файле 2 комбинации, которые уже есть с другим текстом. Заменить их тексты?");
         ApplyMerge(table, rows, merge, replace);
         ASSERT_EQ(table.Count(), 6u);
         EXPECT_EQ(U16(table.At(0).text), replace ? u"Пока!" : u"Привет!");
@@ -176,6 +184,51 @@ TEST(ChordFile, ImportAddsWhatIsMissingAndReplacesTextsOnlyWhenTold) {
         EXPECT_EQ(table.FirstFor(0x41, 0), 4);
         EXPECT_EQ(table.FirstFor(0x31, 2), 5);
     }
+}
+
+// Rows as "sig=a!" (the abbreviation or the code, the text, "!" for сразу), or the fault's line and reason.
+TEST(ChordFile, AbbreviationsAreReadAsTheirOwnRows) {
+    const std::string header = "Комбинация;Код клавиши;Сокращение;Текст;Способ;Сразу\r\n";
+    const std::pair<std::string, std::u16string> cases[] = {
+        {header + ";;sig;a;;да\r\n1;49;;b;;\r\n;; '@me ;c;;Нет\r\n", u"sig=a! 49=b @me=c "},
+        {header + ";;sig;a\r\n;;SIG;b\r\n", u"3: сокращение «SIG» уже есть в строке 2"},
+        {header + ";49;sig;a\r\n", u"2: в строке и код клавиши, и сокращение: оставьте что-то одно"},
+        {header + ";;\"a b\";x\r\n", u"2: сокращение «a b» не подходит: нужно до 32 знаков без пробелов"},
+        {header + ";;a\tb\x01;x\r\n", u"2: сокращение «a\tb\x01» не подходит: нужно до 32 знаков без пробелов"},  // 1 would break the stored items
+        {header + ";;" + std::string(33, 'a') + ";x\r\n", u"2: сокращение «" + std::u16string(33, u'a') + u"» не подходит: нужно до 32 знаков без пробелов"},
+        {header + ";;;x\r\n", u"2: нет ни кода клавиши, ни сокращения"},
+        {header + ";;sig;x;;может быть\r\n", u"2: в столбце «Сразу» «может быть»: нужно «да», «нет» или ничего"},
+    };
+    for (const auto& [bytes, expected] : cases) {
+        std::u16string text, read;
+        ASSERT_TRUE(DecodeUtf8(bytes, text));
+        std::vector<ChordRow> rows;
+        ChordFileFailure failure;
+        if (!ReadChordFile(text, rows, failure)) read = U16(WideString::FromInt(failure.line)) + u": " + U16(failure.reason);
+        for (const ChordRow& row : rows)
+            read += (row.abbreviation.IsNull() ? U16(ChordCode(row.keyCode, row.extraModifier)) : U16(row.abbreviation)) +
+                    u"=" + U16(row.text) + (row.immediate ? u"! " : u" ");
+        EXPECT_EQ(read, expected) << bytes;
+    }
+}
+
+// The same abbreviation in other letters is the same item, asked about as a chord's text is.
+TEST(ChordFile, ImportMergesAbbreviationsIgnoringCase) {
+    HotkeyTable table;
+    table.AppendAbbreviation(WideString(u"sig"), WideString(u"ours"));
+    std::vector<ChordRow> rows;
+    ChordFileFailure failure;
+    ASSERT_TRUE(ReadChordFile(u"Сокращение;Текст;Сразу\r\nSIG;theirs;да\r\nприв;Привет!;\r\n", rows, failure));  // no codes
+    const ChordMerge merge = PlanMerge(table, rows);
+    EXPECT_EQ(merge.added, std::vector<std::size_t>{1});
+    EXPECT_EQ(merge.differing, std::vector<std::size_t>{0});
+    ApplyMerge(table, rows, merge, true);
+    ASSERT_EQ(table.Count(), 2u);
+    EXPECT_TRUE(table.At(0).immediate && U16(table.At(0).abbreviation) == u"sig" && U16(table.At(0).text) == u"theirs");
+    EXPECT_EQ(table.FindAbbreviation(u"ПРИВ"), 1);
+    EXPECT_EQ(U16(ReplaceQuestion(0, 1)), u"В файле 1 сокращение, которое уже есть с другим текстом. Заменить его текст?");
+    EXPECT_EQ(U16(ReplaceQuestion(11, 22)),
+              u"В файле 11 комбинаций и 22 сокращения, которые уже есть с другим текстом. Заменить их тексты?");
 }
 
 }  // namespace

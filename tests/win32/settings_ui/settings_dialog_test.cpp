@@ -160,6 +160,7 @@ struct Application {
         table.Append(0x31, kModifierShift, WideString(u"Пока"));
         table.Append(0x41, kModifierCtrl, WideString(u"abc"));
         table.Append(0xBA, kModifierNone, WideString(u"x"));
+        table.AppendAbbreviation(WideString(u"sig"), WideString(u"С уважением"));
     }
     SettingsDialogOptions Options() {
         return {hotKey2,  ru, autostart, startMinimize, minimizeToTray, typeMode, excludePrograms, keystrokePrograms,
@@ -374,9 +375,10 @@ TEST_F(OpenDialog, TheHotkeyListShowsTheTableInOrderWithNothingSelected) {
         EXPECT_EQ(column.cx, columns[i].second);
     }
     const wchar_t* rows[][2] = {
-        {L"1", L"Привет!"}, {L"Shift + 1", L"Пока"}, {L"Control + A", L"abc"}, {L";", L"x"}};  // a key without a character: its Windows name
-    ASSERT_EQ(SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0), 4);
-    for (int row = 0; row < 4; ++row) {
+        {L"1", L"Привет!"}, {L"Shift + 1", L"Пока"}, {L"Control + A", L"abc"}, {L";", L"x"},  // a key without a character: its Windows name
+        {L"«sig»", L"С уважением"}};
+    ASSERT_EQ(SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0), 5);
+    for (int row = 0; row < 5; ++row) {
         EXPECT_EQ(ListText(List(), row, 0), rows[row][0]) << row;
         EXPECT_EQ(ListText(List(), row, 1), rows[row][1]) << row;
     }
@@ -433,7 +435,7 @@ TEST_F(OpenDialog, TheTextEditDialogNeverPutsItemDelimitersIntoAText) {
 TEST_F(OpenDialog, OnlyADoubleClickOnARowOpensTheTextEditDialog) {
     Answer answer(L"Строка", [](HWND editor) { EndDialogBy(editor, End::CancelButton); });
     DoubleClickRow(-1);
-    DoubleClickRow(4);
+    DoubleClickRow(5);
     DoubleClickRow(0, IDC_HOTKEY_LIST, static_cast<UINT>(NM_CLICK));
     DoubleClickRow(0, IDC_HOTKEY_GROUP);
     SendMessageW(Hotkeys(), WM_NOTIFY, IDC_HOTKEY_LIST, 0);
@@ -442,6 +444,23 @@ TEST_F(OpenDialog, OnlyADoubleClickOnARowOpensTheTextEditDialog) {
     EXPECT_EQ(answer.Answered(), 1);
     EXPECT_EQ(U16(app.table.At(3).text), u"x") << "cancelled";
     EXPECT_EQ(ListText(List(), 3, 1), L"x");
+}
+
+// A chord's row becomes an abbreviation's, and that row a chord's again.
+TEST_F(OpenDialog, AbbreviationsAreEditedInTheSameListAsChords) {
+    for (const int kind : {IDC_ITEM_BY_ABBREVIATION, IDC_ITEM_BY_CHORD}) {
+        Answer answer(L"Строка", [kind](HWND editor) {
+            EXPECT_EQ(IsDlgButtonChecked(editor, kind), BST_UNCHECKED) << "the row's own kind is chosen";
+            Click(editor, kind);
+            SetDlgItemTextW(editor, IDC_ITEM_ABBREVIATION, L"adr");
+            SendDlgItemMessageW(editor, IDC_ITEM_KEY, HKM_SETHOTKEY, 'K', 0);
+            EndDialogBy(editor, End::OkButton);
+        });
+        DoubleClickRow(3);
+        EXPECT_EQ(ListText(List(), 3, 0), kind == IDC_ITEM_BY_CHORD ? L"K" : L"«adr»");
+        EXPECT_EQ(app.table.FindChord(0xBA, kModifierNone), -1) << "the old chord left the index";
+    }
+    EXPECT_EQ(app.table.FindChord('K', kModifierNone), 3);
 }
 
 TEST_F(OpenDialog, GrowingTheDialogMovesTheButtonsAndStretchesTheList) {
@@ -574,11 +593,14 @@ TEST(TextEditDialog, ReturnsTheTextOnlyOnOk) {
     }
 }
 
-// Answers the refusal a dialog shows ("Vellory" message boxes) with OK, counting them.
+// Answers the refusal a dialog shows ("Vellory" message boxes) with OK, counting them and
+// keeping the last one's text.
 int g_refusals = 0;
+std::wstring g_refusal;
 void CALLBACK AnswerRefusal(HWND, UINT, UINT_PTR, DWORD) {
     if (HWND box = FindDialog(L"Vellory")) {
         ++g_refusals;
+        g_refusal = TextOf(GetDlgItem(box, 0xFFFF));
         SendMessageW(box, WM_COMMAND, IDOK, 0);
     }
 }
@@ -616,6 +638,62 @@ TEST(TextEditDialog, RefusesWinLOnlyWhereWindowsTakesIt) {
         EXPECT_EQ(g_refusals, c.refused ? 1 : 0);
         EXPECT_EQ(editor.KeyCode(), c.refused ? c.stored : c.typed) << "a refused chord changes nothing";
     }
+    KillTimer(nullptr, timer);
+}
+
+TEST(TextEditDialog, AnAbbreviationIsCheckedAsAChordIs) {
+    const struct {
+        const char* name;
+        bool stored;            // the item is "sig", the table's item 1; else a new chord's item
+        int kind;               // the radio button clicked, or 0; -1: Down from "Комбинация"
+        const wchar_t* typed;   // the abbreviation field
+        bool refused;
+    } cases[] = {
+        {"a new one, сразу", false, IDC_ITEM_BY_ABBREVIATION, L";adr", false},
+        {"chosen with the arrow key", false, -1, L"brb", false},
+        {"its own in other letters", true, 0, L"SIG", false},
+        {"empty", false, IDC_ITEM_BY_ABBREVIATION, L"", true},
+        {"a space", true, 0, L"a b", true},  // the other faults: the file's reader says them
+        {"another's in other letters", false, IDC_ITEM_BY_ABBREVIATION, L"SiG", true},
+        {"back to a chord: the abbreviation no longer counts", true, IDC_ITEM_BY_CHORD, L"", false},
+    };
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, AnswerRefusal);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_refusals = 0;
+        HotkeyTable stored;
+        stored.Append('2', kModifierNone, WideString(u"a"));  // so that "sig" is item 1
+        stored.AppendAbbreviation(WideString(u"sig"), WideString(u"b"));
+        TextEditDialog editor;
+        editor.SetChord(c.stored ? 0 : '1', kModifierNone);
+        if (c.stored) editor.SetAbbreviation(WideString(u"sig"), false);
+        editor.CheckAgainst(stored, c.stored ? 1 : -1);
+        const bool byAbbreviation = c.kind ? c.kind != IDC_ITEM_BY_CHORD : c.stored;
+        Answer answer(L"Строка", [&](HWND window) {
+            if (c.kind > 0) Click(window, c.kind);
+            if (c.kind < 0) {
+                SetFocus(GetDlgItem(window, IDC_ITEM_BY_CHORD));
+                PostMessageW(GetFocus(), WM_KEYDOWN, VK_DOWN, 0);
+                // Only the key: a timer's turn now could end the dialog under the test.
+                MSG msg;
+                while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE))
+                    if (!IsDialogMessageW(window, &msg)) DispatchMessageW(&msg);
+            }
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, IDC_ITEM_ABBREVIATION)) != FALSE, byAbbreviation);
+            EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, IDC_ITEM_KEY)) != FALSE, !byAbbreviation);
+            SetDlgItemTextW(window, IDC_ITEM_ABBREVIATION, c.typed);
+            if (!byAbbreviation) SendDlgItemMessageW(window, IDC_ITEM_KEY, HKM_SETHOTKEY, 'K', 0);
+            if (c.kind == IDC_ITEM_BY_ABBREVIATION) Click(window, IDC_ITEM_IMMEDIATE);
+            SendMessageW(window, WM_COMMAND, IDOK, 0);
+            if (IsWindow(window)) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+        });
+        EXPECT_EQ(editor.RunModal(IDD_TEXT_EDIT, nullptr), c.refused ? IDCANCEL : IDOK);
+        EXPECT_EQ(g_refusals, c.refused ? 1 : 0);
+        const std::wstring kept = c.refused ? (c.stored ? L"sig" : L"") : byAbbreviation ? c.typed : L"";
+        EXPECT_EQ(U16(editor.Abbreviation()), std::u16string(kept.begin(), kept.end()));
+        EXPECT_EQ(editor.Immediate(), !c.refused && c.kind == IDC_ITEM_BY_ABBREVIATION);
+    }
+    EXPECT_EQ(g_refusal, L"Сокращение «SiG» уже есть. Выберите другое сокращение.") << "the last refusal, as for a chord";
     KillTimer(nullptr, timer);
 }
 
