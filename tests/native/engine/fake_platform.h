@@ -59,7 +59,9 @@ public:
         for (const KeyStroke* k = keys; k != keys + taken; ++k) {
             calls.push_back((k->virtualKey ? "inject " + std::to_string(k->virtualKey) : "unit " + std::to_string(k->unit)) +
                             (k->release ? " up" : " down"));
-            if (!k->release) injected.push_back(k->virtualKey == kVkReturn ? u'\r' : k->virtualKey == kVkLeft ? u'<' : k->unit);
+            if (!k->release)
+                injected.push_back(k->virtualKey == kVkReturn ? u'\r' : k->virtualKey == kVkLeft ? u'<' : k->virtualKey == kVkBack ? u'\b'
+                                   : k->virtualKey == kVkTab ? u'\t' : k->unit);
         }
         return taken;
     }
