@@ -126,9 +126,10 @@ void TextTypist::FillBatch(Job& job) {
 }
 
 TextTypist::Outcome TextTypist::TypeSome(Job& job, KeyPlatform& platform) {
-    // Posted, the Backspaces go first: injected ones would come after the posted text.
-    for (; job.typeMode == kTypeByMessages && job.eraseKeys < 2 * job.erase; ++job.eraseKeys, ++job.progress)
-        if (!platform.postKey(job.target, kVkBack, job.eraseKeys % 2 == 1)) return Outcome::Later;
+    // Posted, the Backspaces go first, as characters: injected ones would come after the posted
+    // text, and so would the characters the target makes of posted key presses.
+    for (; job.typeMode == kTypeByMessages && job.eraseKeys < 2 * job.erase; job.eraseKeys += 2, ++job.progress)
+        if (!platform.postChar(job.target, u'\b')) return Outcome::Later;
     if (job.typeMode != kTypeByKeystrokes) {
         const char16_t* const base = job.text.c_str();
         while (job.next < job.text.size()) {
