@@ -6,6 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
+// A space or a line break: no abbreviation holds one, so none reaches back over it.
+inline bool IsSpaceUnit(char16_t unit) { return unit == u' ' || unit == u'\t' || unit == u'\r' || unit == u'\n'; }
+
 // The last units the user typed into one window, oldest first.
 struct TypedUnits {
     static constexpr std::size_t kCapacity = 32;

@@ -57,11 +57,14 @@ void StartHolding(EngineState& state) {
 bool Fire(bool immediate, char16_t ending, EngineState& state, const HotkeyTable& table, KeyPlatform& platform) {
     TypedUnits& typed = state.abbreviations.typed;
     if (typed.count == 0 || !table.MayEndIn(UpcaseUnit(typed.units[typed.count - 1]), immediate)) return false;
+    // Only the units since the last space can be an abbreviation, read from the last one back.
     char16_t reversed[TypedUnits::kCapacity];
-    for (std::size_t k = 0; k < typed.count; ++k) reversed[k] = UpcaseUnit(typed.units[typed.count - 1 - k]);
-    for (std::size_t length = typed.count; length != 0; --length) {
+    std::size_t reach = 0;
+    for (; reach < typed.count && !IsSpaceUnit(typed.units[typed.count - 1 - reach]); ++reach)
+        reversed[reach] = UpcaseUnit(typed.units[typed.count - 1 - reach]);
+    for (std::size_t length = reach; length != 0; --length) {
         const bool startsWord = length == typed.count ? typed.whole : IsWordBoundary(typed.units[typed.count - length - 1]);
-        if (!startsWord) continue;
+        if (!startsWord || !table.HasTypedLength(length, immediate)) continue;
         const std::int32_t item = table.FindTyped(std::u16string_view(reversed, length), immediate);
         if (item < 0) continue;
         PendingText typing;

@@ -34,7 +34,7 @@ namespace {
 bool IsTypableAbbreviation(std::u16string_view abbreviation) {
     if (abbreviation.empty() || abbreviation.size() > kMaxAbbreviation) return false;
     for (const char16_t unit : abbreviation)
-        if (unit == 0 || unit == u' ' || unit == u'\t' || unit == u'\r' || unit == u'\n') return false;
+        if (unit == 0 || IsSpaceUnit(unit)) return false;
     return true;
 }
 
@@ -59,6 +59,7 @@ void HotkeyTable::Index(std::size_t i) {
         typed_.insert(std::upper_bound(typed_.begin(), typed_.end(), key, before), key);
         const char16_t last = key.reversed[0];
         lastUnits_[key.immediate][(last >> 6) & 3] |= std::uint64_t{1} << (last & 63);
+        lengths_[key.immediate] |= std::uint32_t{1} << (key.length - 1);
         return;
     }
     // Codes above 255 can never equal the 8-bit key of an event, so they are not indexed.
@@ -71,6 +72,7 @@ void HotkeyTable::Reindex() {
     index_.fill(kNone);
     typed_.clear();
     lastUnits_ = {};
+    lengths_ = {};
     for (std::size_t i = 0; i < items_.size(); ++i) Index(i);
 }
 

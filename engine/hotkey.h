@@ -125,6 +125,8 @@ public:
     bool MayEndIn(char16_t folded, bool immediate) const {
         return (lastUnits_[immediate][(folded >> 6) & 3] >> (folded & 63)) & 1;
     }
+    // Whether some abbreviation of the kind is this many units long.
+    bool HasTypedLength(std::size_t length, bool immediate) const { return (lengths_[immediate] >> (length - 1)) & 1; }
     // The first item of the kind whose folded abbreviation, read backwards, is `reversed`; -1 for none.
     std::int32_t FindTyped(std::u16string_view reversed, bool immediate) const;
 
@@ -144,6 +146,7 @@ private:
     std::vector<TypedKey> typed_;
     // A 256-bit filter per kind over the low byte of the folded last unit.
     std::array<std::array<std::uint64_t, 4>, 2> lastUnits_{};
+    std::array<std::uint32_t, 2> lengths_{};  // bit n-1: an abbreviation of the kind is n units long
 };
 
 // Reads the unit typed for the text at `p` and moves past it. A line break, stored as CR LF,
