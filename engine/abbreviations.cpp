@@ -160,9 +160,7 @@ bool HoldKey(std::uint8_t key, const KeyEvent& event, bool release, EngineState&
     if (!held.holding) return false;
     // Held too long: the text has not gone out, and the keyboard must not stay dead.
     if (event.time - held.since > kHoldLimitMs) {
-        held.inFlight = 0;
-        ReleaseHeldKeys(state, platform);
-        held = HeldKeys{};
+        StopHolding(state, platform);
         return false;
     }
     // Key-downs leave room for the key-ups of those already held.
@@ -204,6 +202,14 @@ void ReleaseHeldKeys(EngineState& state, KeyPlatform& platform) {
     held.inFlight = sent;
     // Input blocked (a locked desktop): the keys could not go anywhere the user would want.
     if (sent == 0) held.holding = false;
+}
+
+void StopHolding(EngineState& state, KeyPlatform& platform) {
+    HeldKeys& held = state.abbreviations.held;
+    if (!held.holding) return;
+    held.inFlight = 0;
+    ReleaseHeldKeys(state, platform);
+    held = HeldKeys{};
 }
 
 void OnReplayedKey(EngineState& state, KeyPlatform& platform) {

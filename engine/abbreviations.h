@@ -23,6 +23,8 @@ void OnReplayedKey(EngineState& state, KeyPlatform& platform);
 
 // The text is out (or will never be): the held keys go again, in order, and later ones follow them.
 void ReleaseHeldKeys(EngineState& state, KeyPlatform& platform);
+// The held keys go at once and nothing more is held: a chord is pressed, or the text is overdue.
+void StopHolding(EngineState& state, KeyPlatform& platform);
 
 // A click, another focus or window in front: what was typed is no longer before the caret.
 void ForgetTyped(EngineState& state);

@@ -451,6 +451,8 @@ HookResult keyboardHookProc(const KeyEvent& event, EngineState& state, const Hot
         fate = DownFate::None;
         return kSwallow;
     }
+    // A chord is no typing: held back and replayed, it would reach the system as the shell's.
+    if (abbreviations.held.holding && press && IsMainModifierKey(key, state)) StopHolding(state, platform);
     if (abbreviations.held.holding && (press || fate == DownFate::Held)) {
         if (HoldKey(key, event, release, state, platform)) {
             fate = release ? DownFate::None : DownFate::Held;

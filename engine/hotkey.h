@@ -78,6 +78,8 @@ struct HotkeyItem {
 // An abbreviation is 1 to this many UTF-16 units, without spaces or line breaks.
 constexpr std::size_t kMaxAbbreviation = 32;
 
+static_assert(TypedUnits::kCapacity == kMaxAbbreviation, "the typed units hold the longest abbreviation");
+
 // Ordered items with a per-key index, so the hook finds the first match for a key and
 // Ctrl/Shift state without scanning: the index gives exactly what a scan in table order gives.
 class HotkeyTable {

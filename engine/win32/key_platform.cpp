@@ -235,6 +235,7 @@ int WindowsKeyPlatform::typedUnits(const KeyEvent& event, const TypedKeyState& k
     if (keys.ctrl) state[VK_CONTROL] = state[VK_LCONTROL] = 0x80;
     if (keys.alt) state[VK_MENU] = state[VK_RMENU] = 0x80;  // with Ctrl, AltGr
     if (keys.capsLock) state[VK_CAPITAL] = 0x01;
+    if (key >= VK_NUMPAD0 && key <= VK_DIVIDE) state[VK_NUMLOCK] = 0x01;  // these codes come with Num Lock on
     state[key] |= 0x80;
     WCHAR buffer[8];
     const int count = ::ToUnicodeEx(key, event.scanCode, state, buffer, 8, keepsState ? 4 : 0, hkl);

@@ -141,6 +141,13 @@ TEST_F(Abbreviations, KeysTypedBehindTheTextWaitAndFollowItInOrder) {
     EXPECT_EQ(Send('R'), 7);
     EXPECT_EQ(platform.replayed, u"#\u00A0Yzq");
     EXPECT_FALSE(state.abbreviations.held.holding);
+    // Nor is a chord held back: its modifier lets the held keys go, and goes on itself.
+    state.pendingCount = 0;
+    Type(u" sig ");
+    Send('K');
+    EXPECT_EQ(Send(kVkLeftWin), 7);
+    EXPECT_EQ(platform.replayed, u"#\u00A0Yzqk");
+    EXPECT_FALSE(state.abbreviations.held.holding);
 }
 
 // Backspaces first (posted characters in the posting way, where injected keys would come after
