@@ -75,7 +75,10 @@ bool Fire(bool immediate, char16_t ending, EngineState& state, const HotkeyTable
             CaseOfTyped(std::u16string_view(typed.units.data() + (typed.count - length), length)));
         if (!QueueAbbreviation(item, typing, state, table, platform)) return false;
         StartHolding(state);
+        // What stands before the caret now ends in the ending, or in the text's last unit.
+        const std::u16string_view text = table.At(static_cast<std::size_t>(item)).text.View();
         typed.Clear();
+        typed.whole = IsWordBoundary(ending != 0 ? ending : text.back());
         return true;
     }
     return false;

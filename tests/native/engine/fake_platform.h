@@ -100,17 +100,14 @@ public:
     TypingFocus focus{42, false, 0x409};
     std::set<WindowId> passwords;
     int passwordQueries = 0;
-    bool unitsUnknown = false;
     bool deadPending = false;
     std::u16string replayed;  // the held keys injected again: units, or '#' and the key for others
-    std::vector<std::size_t> replayAnswers;  // how many events each next replay takes; all when none left
     TypingFocus typingFocus() override { return focus; }
     bool passwordField(WindowId w) override {
         ++passwordQueries;
         return passwords.count(w) != 0;
     }
     int typedUnits(const KeyEvent& e, const TypedKeyState& keys, std::uintptr_t layout, char16_t (&units)[4]) override {
-        if (unitsUnknown) return kUnitsUnknown;
         const std::uint32_t vk = *e.virtualKey & 0xFF;
         const bool upper = keys.shift != keys.capsLock;
         char16_t unit = 0;
@@ -149,18 +146,13 @@ public:
     std::size_t replayKeys(const HeldKey* keys, std::size_t count) override {
         std::size_t events = 0;
         for (const HeldKey* k = keys; k != keys + count; ++k) events += k->unitCount ? k->unitCount : 1;
-        std::size_t taken = events;
-        if (!replayAnswers.empty()) {
-            taken = std::min(events, replayAnswers.front());
-            replayAnswers.erase(replayAnswers.begin());
-        }
-        calls.push_back("replay " + std::to_string(taken) + "/" + std::to_string(events));
+        calls.push_back("replay " + std::to_string(events));
         for (const HeldKey* k = keys; k != keys + count; ++k) {
             if (k->release) continue;
             if (k->unitCount != 0) replayed.append(k->units, k->unitCount);
             else replayed += u'#' + std::u16string(1, static_cast<char16_t>(k->virtualKey));
         }
-        return taken;
+        return events;
     }
 };
 
