@@ -298,9 +298,9 @@ def check_abbreviations(wine, text, fast=True):
     at a word's start fires on an ending character in the typed case, one inside a word stays,
     and keys typed on at speed behind the text keep their order."""
     for keys, wanted in (("x sig ", "x best regards "), ("design ", "design "), ("Sig.", "Best regards."),
-                         (" ;adr", " Улица, 1"), ("sig and more" if fast else "", "best regards and more" if fast else "")):
+                         (" ;adr", " Улица, 1"), (" sig and more" if fast else "", " best regards and more" if fast else "")):
         before = wait_for(lambda: text() is not None and [text()], 10, "the text before")[0]
-        subprocess.run(["xdotool", "type", "--delay", "15" if keys.startswith("sig and") else "70", keys])
+        subprocess.run(["xdotool", "type", "--delay", "15" if keys.endswith("more") else "70", keys])
         wait_for(lambda: text() == before + wanted, 15, f"{keys!r} to give {wanted!r}",
                  detail=lambda: (text() or "")[len(before):])
 
