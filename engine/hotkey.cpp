@@ -1,9 +1,11 @@
 #include "engine/hotkey.h"
 
+#include "engine/abbreviations.h"
 #include "engine/insert_way.h"
 #include "engine/placeholders.h"
 #include "toolkit/case_fold.h"
 
+#include <algorithm>
 #include <utility>
 
 HotkeyItem& HotkeyTable::Append(std::uint16_t keyCode, std::int32_t extraModifier, WideString text) {
@@ -25,9 +27,41 @@ HotkeyItem& HotkeyTable::AppendAbbreviation(WideString abbreviation, WideString 
     return *items_.back();
 }
 
+namespace {
+
+// An abbreviation the hook can find: 1 to kMaxAbbreviation units, none of them a space or a
+// line break (which end a word) or zero (which ends the stored string).
+bool IsTypableAbbreviation(std::u16string_view abbreviation) {
+    if (abbreviation.empty() || abbreviation.size() > kMaxAbbreviation) return false;
+    for (const char16_t unit : abbreviation)
+        if (unit == 0 || IsSpaceUnit(unit)) return false;
+    return true;
+}
+
+}  // namespace
+
 void HotkeyTable::Index(std::size_t i) {
     const HotkeyItem& item = *items_[i];
-    if (item.IsAbbreviation()) return;
+    if (item.IsAbbreviation()) {
+        const std::u16string_view abbreviation = item.abbreviation.View();
+        if (!IsTypableAbbreviation(abbreviation)) return;
+        TypedKey key{};
+        key.length = static_cast<std::uint8_t>(abbreviation.size());
+        for (std::size_t k = 0; k < abbreviation.size(); ++k) key.reversed[k] = UpcaseUnit(abbreviation[abbreviation.size() - 1 - k]);
+        key.immediate = item.immediate;
+        key.item = static_cast<std::int32_t>(i);
+        // Equal keys stay in table order, so the first item of an abbreviation is found first.
+        const auto before = [](const TypedKey& a, const TypedKey& b) {
+            if (a.immediate != b.immediate) return a.immediate < b.immediate;
+            const std::u16string_view x(a.reversed.data(), a.length), y(b.reversed.data(), b.length);
+            return x != y ? x < y : a.item < b.item;
+        };
+        typed_.insert(std::upper_bound(typed_.begin(), typed_.end(), key, before), key);
+        const char16_t last = key.reversed[0];
+        lastUnits_[key.immediate][(last >> 6) & 3] |= std::uint64_t{1} << (last & 63);
+        lengths_[key.immediate] |= std::uint32_t{1} << (key.length - 1);
+        return;
+    }
     // Codes above 255 can never equal the 8-bit key of an event, so they are not indexed.
     if (item.keyCode > 255) return;
     std::int32_t& slot = index_[item.keyCode * 3u + static_cast<unsigned>(ModifierClass(item.extraModifier))];
@@ -36,6 +70,9 @@ void HotkeyTable::Index(std::size_t i) {
 
 void HotkeyTable::Reindex() {
     index_.fill(kNone);
+    typed_.clear();
+    lastUnits_ = {};
+    lengths_ = {};
     for (std::size_t i = 0; i < items_.size(); ++i) Index(i);
 }
 
@@ -52,6 +89,22 @@ void HotkeyTable::SetAbbreviation(std::size_t i, WideString abbreviation) {
     items_[i]->extraModifier = kModifierNone;
     items_[i]->abbreviation = std::move(abbreviation);
     Reindex();
+}
+
+void HotkeyTable::SetImmediate(std::size_t i, bool immediate) {
+    items_[i]->immediate = immediate;
+    Reindex();
+}
+
+std::int32_t HotkeyTable::FindTyped(std::u16string_view reversed, bool immediate) const {
+    // The first entry not before (immediate, reversed, any item): the first item of the key if it is there.
+    const auto found = std::lower_bound(typed_.begin(), typed_.end(), reversed, [immediate](const TypedKey& entry, std::u16string_view key) {
+        if (entry.immediate != immediate) return entry.immediate < immediate;
+        return std::u16string_view(entry.reversed.data(), entry.length) < key;
+    });
+    if (found == typed_.end() || found->immediate != immediate || std::u16string_view(found->reversed.data(), found->length) != reversed)
+        return kNone;
+    return found->item;
 }
 
 void HotkeyTable::Remove(std::size_t i) {
@@ -184,7 +237,8 @@ std::size_t LengthUpTo(const char16_t* text, std::size_t limit) {
     return length;
 }
 
-bool TypeFound(std::int32_t found, EngineState& state, const HotkeyTable& table, KeyPlatform& platform);
+bool TypeFound(std::int32_t found, EngineState& state, const HotkeyTable& table, KeyPlatform& platform,
+               const PendingText* typed = nullptr);
 
 // Types the text of the chord's item into the target. False when the key-down must go
 // through instead: no item for the chord, no target, an excluded program, a foreign layout,
@@ -203,7 +257,10 @@ bool TypeHotkey(std::uint8_t key, EngineState& state, const HotkeyTable& table, 
     return TypeFound(found, state, table, platform);
 }
 
-bool TypeFound(std::int32_t found, EngineState& state, const HotkeyTable& table, KeyPlatform& platform) {
+// `typed` is set for an abbreviation's text: it is always left to the engine's window, which
+// erases the abbreviation first, and only ever goes to the focus of the window in front.
+bool TypeFound(std::int32_t found, EngineState& state, const HotkeyTable& table, KeyPlatform& platform,
+               const PendingText* typed) {
     const HotkeyItem& item = table.At(static_cast<std::size_t>(found));
     const char16_t* text = item.text.Data();
     if (text == nullptr || text[0] == 0) return false;
@@ -213,8 +270,11 @@ bool TypeFound(std::int32_t found, EngineState& state, const HotkeyTable& table,
     TargetProgram program(target.window);
     // A program that cannot be asked counts as excluded while there is a list: the list may be
     // there to keep it out.
-    if (target.window == 0 || program.In(state.exclusions, platform, true)) return false;
-    if (state.russianLayoutOnly && platform.layoutLanguageOf(target.window) != kRussianLanguage) return false;
+    if (target.window == 0 || (typed != nullptr && !target.inFront) || program.In(state.exclusions, platform, true))
+        return false;
+    // The layout rule is the chords' alone: an abbreviation is typed in the layout it is written in.
+    if (typed == nullptr && state.russianLayoutOnly && platform.layoutLanguageOf(target.window) != kRussianLanguage)
+        return false;
 
     // Most texts hold no brace at all, and the plain path must cost what it did.
     bool brace = false;
@@ -236,6 +296,20 @@ bool TypeFound(std::int32_t found, EngineState& state, const HotkeyTable& table,
     // Keystrokes and a paste reach whatever is in front: with Vellory's own window there, only
     // posted characters reach the window behind it.
     if (!target.inFront && way != kTypeByMessages) return false;
+    if (typed != nullptr) {
+        if (state.pendingCount == state.pending.size()) return false;
+        PendingText& pending = state.pending[state.pendingCount++];
+        pending = *typed;
+        pending.item = found;
+        pending.target = target.window;
+        pending.offset = 0;
+        pending.typeMode = way;
+        pending.inFront = true;
+        pending.longerThan = lengthLater ? state.pasteLongerThan : 0;
+        pending.abbreviation = true;
+        platform.scheduleTyping();
+        return true;
+    }
     if (deferred || state.typingBusy || way != kTypeByMessages) {
         // A full queue drops the text but still swallows the chord: passed on, Win+digit would
         // open a program of the taskbar.
@@ -353,11 +427,17 @@ bool TypeItem(std::int32_t item, EngineState& state, const HotkeyTable& table, K
     return TypeFound(item, state, table, platform);
 }
 
+bool QueueAbbreviation(std::int32_t item, const PendingText& typing, EngineState& state, const HotkeyTable& table,
+                       KeyPlatform& platform) {
+    return TypeFound(item, state, table, platform, &typing);
+}
+
 bool ModifierHeld(const EngineState& state, std::uint32_t virtualKey) {
     return (state.heldModifiers & BitsOf(virtualKey)) != 0;
 }
 
 void OnFocusEvent(EngineState& state, WindowId window, KeyPlatform& platform) {
+    ForgetTyped(state);
     // Reaching Vellory's window through the taskbar, the tray or Alt+Tab passes the focus
     // through a shell window; recorded, it would swallow the next chord unseen.
     if (window != 0 && platform.focusRecordable(window)) state.focusWindow = window;
@@ -375,7 +455,33 @@ HookResult keyboardHookProc(const KeyEvent& event, EngineState& state, const Hot
     const std::uint16_t heldBefore = state.heldModifiers;
     if (event.code >= 0 && bit != 0 && (press || release))
         state.heldModifiers = static_cast<std::uint16_t>(release ? state.heldModifiers & ~bit : state.heldModifiers | bit);
+    AbbreviationState& abbreviations = state.abbreviations;
+    // Caps Lock toggles as the user presses it; a held press counts when it was typed.
+    if (event.code >= 0 && key == kVkCapsLock && !event.ownInput && (press || release)) {
+        if (press && !abbreviations.capsDown) abbreviations.capsLock = !abbreviations.capsLock;
+        abbreviations.capsDown = press;
+    }
+    if (event.code >= 0 && event.replayed) OnReplayedKey(state, platform);
     if (event.code < 0 || !state.engineActive || event.ownInput || !(press || release)) return platform.passOn(event);
+
+    // Behind an abbreviation's text, keys wait their turn; the ending key's key-up is eaten.
+    DownFate& fate = state.downFate[key];
+    if (release && fate == DownFate::Eaten) {
+        fate = DownFate::None;
+        return kSwallow;
+    }
+    // A chord is no typing: held back and replayed, it would reach the system as the shell's.
+    if (abbreviations.held.holding && press && IsMainModifierKey(key, state)) StopHolding(state, platform);
+    if (abbreviations.held.holding && (press || fate == DownFate::Held)) {
+        if (HoldKey(key, event, release, state, platform)) {
+            fate = release ? DownFate::None : DownFate::Held;
+            return kSwallow;
+        }
+        if (press) {
+            fate = DownFate::PassedOn;
+            return platform.passOn(event);
+        }
+    }
     if (state.sheet != SheetPhase::Idle || IsMainModifierKey(key, state)) FollowSheet(key, press, heldBefore, state, platform);
 
     if (release) {
@@ -384,11 +490,16 @@ HookResult keyboardHookProc(const KeyEvent& event, EngineState& state, const Hot
         return result;
     }
 
-    DownFate& fate = state.downFate[key];
     if (!TypeHotkey(key, state, table, platform)) {
+        if (OnTypedKeyDown(key, event, state, table, platform)) {
+            fate = DownFate::Eaten;
+            return kSwallow;
+        }
         fate = DownFate::PassedOn;
         return platform.passOn(event);
     }
+    // A chord's text stands before the caret now, not what was typed.
+    ForgetTyped(state);
     // An auto-repeat of a key that went through keeps its key-up going through.
     if (fate != DownFate::PassedOn) fate = DownFate::Swallowed;
     return kSwallow;
@@ -400,4 +511,5 @@ void ResetChordState(EngineState& state) {
     state.downFate.fill(DownFate::None);
     state.pendingCount = 0;
     state.sheet = SheetPhase::Idle;
+    ForgetTyped(state);
 }

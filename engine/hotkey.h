@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/abbreviation_state.h"
 #include "engine/exclusions.h"
 #include "toolkit/wide_string.h"
 
@@ -24,6 +25,8 @@ enum : std::uint32_t {
     kVkShift = 16,
     kVkControl = 17,
     kVkAlt = 18,
+    kVkBack = 8,
+    kVkTab = 9,
     kVkReturn = 13,
     kVkLeft = 37,
     kVkLeftWin = 91,
@@ -35,6 +38,7 @@ enum : std::uint32_t {
     kVkRightControl = 163,
     kVkLeftAlt = 164,  // a low-level hook sees Alt as its left or right key, never as 18
     kVkRightAlt = 165,
+    kVkCapsLock = 20,
     kVkMaskKey = 0xE8,  // unassigned: pressing it changes nothing but breaks a lone modifier press
 };
 
@@ -49,6 +53,8 @@ constexpr std::uint16_t kRussianLanguage = 1049;
 
 // The extra information of every key Vellory injects: its own hook lets them through undecided.
 constexpr std::uintptr_t kOwnInputMark = 0x56454C59;
+// ... and of the user's keys held back behind an abbreviation's text and injected again.
+constexpr std::uintptr_t kReplayMark = 0x56454C5A;
 
 // How a text reaches the target: "TypeMode" 0 posts characters to the focus window, 1 types
 // keystrokes into whatever has the keyboard focus, for programs that ignore posted characters,
@@ -64,12 +70,15 @@ struct HotkeyItem {
     // Such an item has key code 0 and is in no chord index.
     WideString abbreviation;
     // Fires as the abbreviation's last unit is typed, with no ending character ("сразу").
+    // Set it through HotkeyTable::SetImmediate, which keeps the hook's index true.
     bool immediate = false;
     bool IsAbbreviation() const { return !abbreviation.IsNull(); }
 };
 
 // An abbreviation is 1 to this many UTF-16 units, without spaces or line breaks.
 constexpr std::size_t kMaxAbbreviation = 32;
+
+static_assert(TypedUnits::kCapacity == kMaxAbbreviation, "the typed units hold the longest abbreviation");
 
 // Ordered items with a per-key index, so the hook finds the first match for a key and
 // Ctrl/Shift state without scanning: the index gives exactly what a scan in table order gives.
@@ -85,6 +94,7 @@ public:
     // changes in place. A chord set on an abbreviation's item makes it a chord's, and back.
     void SetChord(std::size_t i, std::uint16_t keyCode, std::int32_t extraModifier);
     void SetAbbreviation(std::size_t i, WideString abbreviation);
+    void SetImmediate(std::size_t i, bool immediate);
     void Remove(std::size_t i);
     // The first item other than `except` with this key and Ctrl/Shift class, or -1: the chord
     // that a new or changed item would duplicate, and so never type.
@@ -109,13 +119,36 @@ public:
         return extraModifier == kModifierShift ? 1 : extraModifier == kModifierCtrl ? 2 : 0;
     }
 
+    // The hook's index of abbreviations: their units folded with UpcaseUnit and read from the
+    // last one back, sorted, so that what the user typed last is found by binary search. Only
+    // abbreviations of 1 to kMaxAbbreviation units without spaces or line breaks are in it.
+    // Whether some abbreviation of the kind (immediate or not) may end in this folded unit:
+    // false means none does, true that one may.
+    bool MayEndIn(char16_t folded, bool immediate) const {
+        return (lastUnits_[immediate][(folded >> 6) & 3] >> (folded & 63)) & 1;
+    }
+    // Whether some abbreviation of the kind is this many units long.
+    bool HasTypedLength(std::size_t length, bool immediate) const { return (lengths_[immediate] >> (length - 1)) & 1; }
+    // The first item of the kind whose folded abbreviation, read backwards, is `reversed`; -1 for none.
+    std::int32_t FindTyped(std::u16string_view reversed, bool immediate) const;
+
 private:
     static constexpr std::int32_t kNone = -1;
+    struct TypedKey {
+        std::array<char16_t, kMaxAbbreviation> reversed;  // folded, from the last unit back
+        std::uint8_t length;
+        bool immediate;
+        std::int32_t item;
+    };
     void Index(std::size_t i);
     void Reindex();
 
     std::vector<std::unique_ptr<HotkeyItem>> items_;
     std::array<std::int32_t, 256 * 3> index_;
+    std::vector<TypedKey> typed_;
+    // A 256-bit filter per kind over the low byte of the folded last unit.
+    std::array<std::array<std::uint64_t, 4>, 2> lastUnits_{};
+    std::array<std::uint32_t, 2> lengths_{};  // bit n-1: an abbreviation of the kind is n units long
 };
 
 // Reads the unit typed for the text at `p` and moves past it. A line break, stored as CR LF,
@@ -129,7 +162,9 @@ inline char16_t TakeTypedUnit(const char16_t*& p) {
 
 // What became of a key's latest key-down, so that its key-up goes the same way: a key-up
 // swallowed after its key-down went through leaves the key stuck down in the target.
-enum class DownFate : std::uint8_t { None, PassedOn, Swallowed };
+// Held: the key-down waits behind an abbreviation's text, and so does its key-up; Eaten: the
+// key-down ended an abbreviation (or typed its last unit), and its key-up is swallowed too.
+enum class DownFate : std::uint8_t { None, PassedOn, Swallowed, Held, Eaten };
 
 // A chord whose text the engine's window types once the hook has returned: keystrokes, a text
 // with placeholders, or the rest of a text the target's queue had no room for.
@@ -144,6 +179,12 @@ struct PendingText {
     // Non-zero while only the long-text rule and the general way decide: a text with
     // placeholders longer than this once filled in is pasted instead of going as typeMode.
     std::uint32_t longerThan = 0;
+    // An abbreviation's text: the typed units to erase with Backspace first, the ending
+    // character to type after the text (0 for none), and the case the typing gave (TextCase).
+    std::uint8_t erase = 0;
+    char16_t ending = 0;
+    std::uint8_t textCase = 0;
+    bool abbreviation = false;
 };
 
 // The cheat sheet's course while the main modifier is held: the delay runs, then it shows.
@@ -159,6 +200,7 @@ struct EngineState {
     std::int32_t typeMode = kTypeByMessages;
     void* keyboardHook = nullptr;  // owned by engine/win32
     void* focusHook = nullptr;
+    void* clickHook = nullptr;  // the events that end what was typed: a click, a window in front
     void* engineWindow = nullptr;  // receives the request to type pending keystrokes
     std::uint32_t lastEventTime = 0;  // of the latest event the hook saw: its sign of life
     // The modifiers down as the hook saw them go (one bit per left or right key, see
@@ -182,6 +224,7 @@ struct EngineState {
     std::uint32_t pasteRestoreDelay = 500;  // "PasteRestoreDelay", ms
     std::uint32_t sheetDelay = 1000;        // "SheetDelay", ms: 0 shows no sheet
     SheetPhase sheet = SheetPhase::Idle;
+    AbbreviationState abbreviations;
 };
 
 // What the hooks and the engine's window act on. A view: the application owns both, and
@@ -200,7 +243,8 @@ bool ModifierHeld(const EngineState& state, std::uint32_t virtualKey);
 std::uint16_t ModifierBit(std::uint8_t key);
 
 // Forgets every chord under way (release masks, keystrokes waiting for the modifier, what
-// became of each key-down), so nothing of it fires later: after the hook was lost, or a pause.
+// became of each key-down) and what was typed, so nothing of it fires later: after the hook
+// was lost, or a pause.
 void ResetChordState(EngineState& state);
 
 struct KeyEvent {
@@ -210,6 +254,9 @@ struct KeyEvent {
     const std::uint32_t* virtualKey = nullptr;
     std::uint32_t time = 0;  // the system's time stamp of the event, in milliseconds
     bool ownInput = false;   // injected by Vellory itself
+    bool replayed = false;   // one of the user's held keys, injected again by Vellory
+    std::uint16_t scanCode = 0;
+    bool extended = false;   // a key of the extended set: right Ctrl and Alt, the navigation block
     std::intptr_t passOnData = 0;  // opaque to the engine, used by passOn
 };
 
@@ -231,6 +278,25 @@ struct KeyStroke {
     bool release = false;
     bool operator==(const KeyStroke&) const = default;
 };
+
+// The keyboard focus a typed key goes to: its window (the window in front when its thread has
+// no focus to tell), whether it is Vellory's own, and its thread's keyboard layout.
+struct TypingFocus {
+    WindowId window = 0;
+    bool own = false;
+    std::uintptr_t layout = 0;
+};
+
+// The modifiers a key is typed with, as the hook followed them: AltGr is Ctrl and Alt.
+struct TypedKeyState {
+    bool shift = false;
+    bool ctrl = false;
+    bool alt = false;
+    bool capsLock = false;
+};
+
+// What KeyPlatform::typedUnits answers besides a count of units.
+enum : int { kDeadKey = -1, kUnitsUnknown = -2 };
 
 // Longest program file name a lookup takes; a longer one cannot exist on Windows.
 constexpr std::size_t kMaxFileName = 260;
@@ -268,6 +334,18 @@ public:
     virtual bool pastesWithShiftInsert(WindowId target) = 0;
     // Asks the engine's window to start the sheet's delay (Waiting) or to hide the sheet (Idle).
     virtual void tellSheet(SheetPhase phase) = 0;
+    // Asked by the hook for every key-down that may type: where it goes.
+    virtual TypingFocus typingFocus() = 0;
+    // Whether the window is a standard password field; asked once per focus.
+    virtual bool passwordField(WindowId window) = 0;
+    // The units the key types in this layout with these modifiers, leaving every keyboard
+    // state as it was: their count, kDeadKey for a dead key (nothing until the next key
+    // completes it), kUnitsUnknown when that cannot be told without disturbing the user's typing.
+    virtual int typedUnits(const KeyEvent& event, const TypedKeyState& keys, std::uintptr_t layout,
+                           char16_t (&units)[4]) = 0;
+    // Injects held keys again, marked kReplayMark, as one run; answers how many events the
+    // system took (a key with units is one event per unit).
+    virtual std::size_t replayKeys(const HeldKey* keys, std::size_t count) = 0;
 
 protected:
     ~KeyPlatform() = default;
@@ -282,6 +360,12 @@ bool SheetAllowed(EngineState& state, KeyPlatform& platform);
 
 // Types the item's text as its chord would, for a click on the sheet; false when nothing went.
 bool TypeItem(std::int32_t item, EngineState& state, const HotkeyTable& table, KeyPlatform& platform);
+
+// Queues an abbreviation's text for the engine's window, by the way a chord's would go, with
+// what the typing needs besides (PendingText's erase, ending and textCase). False when it
+// cannot go: no target in front, an excluded program, the queue full.
+bool QueueAbbreviation(std::int32_t item, const PendingText& typing, EngineState& state, const HotkeyTable& table,
+                       KeyPlatform& platform);
 
 // Returns the hook result: the pass-on result, or 1 when the event is swallowed.
 HookResult keyboardHookProc(const KeyEvent& event, EngineState& state, const HotkeyTable& table,

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "engine/abbreviations.h"
+
 void TextTypist::TakePending(EngineState& state, const HotkeyTable& table) {
     for (std::size_t i = 0; i < state.pendingCount; ++i) {
         const PendingText& chord = state.pending[i];
@@ -67,6 +69,16 @@ TextTypist::Job TextTypist::MakeJob(const Entry& entry, PlaceholderSource& sourc
     }
     if (entry.chord.longerThan != 0 && job.text.size() > entry.chord.longerThan) job.typeMode = kTypeByClipboard;
     job.waitModifiers = cursor || job.typeMode != kTypeByMessages;
+    if (entry.chord.abbreviation) {
+        job.abbreviation = true;
+        ApplyTextCase(job.text, static_cast<TextCase>(entry.chord.textCase));
+        job.erase = entry.chord.erase;
+        job.ending = entry.chord.ending;
+        // The caret's mark stays where it is in the text: the steps go back over the ending too.
+        if (job.ending != 0 && cursor) ++job.leftPresses;
+        // A modifier held would make the Backspaces shortcuts, as it would the keystrokes.
+        job.waitModifiers = true;
+    }
     // Injected steps queue behind the releases; only posted ones could overtake them.
     job.settle = cursor && !job.inFront;
     return job;
@@ -79,6 +91,7 @@ void TextTypist::FillBatch(Job& job) {
         job.batch[job.batchSize++] = KeyStroke{key, unit, true};
     };
     std::size_t budget = kBatchUnits;
+    for (; budget != 0 && job.eraseKeys < 2 * job.erase; --budget, job.eraseKeys += 2) add(kVkBack, 0);
     if (job.typeMode == kTypeByKeystrokes) {
         const char16_t* const base = job.text.c_str();
         for (; budget != 0 && job.next < job.text.size(); --budget) {
@@ -103,11 +116,21 @@ void TextTypist::FillBatch(Job& job) {
         job.pasteKeys = 0;
         budget -= 2;  // four keys, as many as two units take
     }
+    if (job.ending != 0 && job.endingKeys == 0 && job.next >= job.text.size() && budget != 0) {
+        add(job.ending == u'\r' ? std::uint16_t{kVkReturn} : job.ending == u'\t' ? std::uint16_t{kVkTab} : std::uint16_t{0},
+            job.ending == u'\r' || job.ending == u'\t' ? char16_t{0} : job.ending);
+        job.endingKeys = 2;
+        --budget;
+    }
     if (job.next < job.text.size() || !job.inFront) return;
     for (; budget != 0 && job.leftQueued < job.leftPresses; --budget, ++job.leftQueued) add(kVkLeft, 0);
 }
 
 TextTypist::Outcome TextTypist::TypeSome(Job& job, KeyPlatform& platform) {
+    // Posted, the Backspaces go first, as characters: injected ones would come after the posted
+    // text, and so would the characters the target makes of posted key presses.
+    for (; job.typeMode == kTypeByMessages && job.eraseKeys < 2 * job.erase; job.eraseKeys += 2, ++job.progress)
+        if (!platform.postChar(job.target, u'\b')) return Outcome::Later;
     if (job.typeMode != kTypeByKeystrokes) {
         const char16_t* const base = job.text.c_str();
         while (job.next < job.text.size()) {
@@ -115,6 +138,15 @@ TextTypist::Outcome TextTypist::TypeSome(Job& job, KeyPlatform& platform) {
             if (!platform.postChar(job.target, TakeTypedUnit(p))) return Outcome::Later;
             job.next = static_cast<std::size_t>(p - base);
             ++job.progress;
+        }
+        // Enter and Tab as keys, so a dialog or a chat box takes them as it takes the user's own.
+        const bool endingKey = job.ending == u'\r' || job.ending == u'\t';
+        const std::uint32_t endingVk = job.ending == u'\r' ? kVkReturn : kVkTab;
+        for (; job.typeMode == kTypeByMessages && job.ending != 0 && job.endingKeys < 2; ++job.endingKeys, ++job.progress) {
+            if (endingKey ? !platform.postKey(job.target, endingVk, job.endingKeys == 1)
+                          : !platform.postChar(job.target, job.ending))
+                return Outcome::Later;
+            if (!endingKey) ++job.endingKeys;
         }
         // Behind Vellory's own window the steps are posted: injected ones would reach Vellory.
         for (; !job.inFront && job.leftPosted < 2 * job.leftPresses; ++job.leftPosted, ++job.progress)
@@ -132,7 +164,8 @@ TextTypist::Outcome TextTypist::TypeSome(Job& job, KeyPlatform& platform) {
     job.batchSent += sent;
     job.progress += sent;
     const bool more = job.batchSent < job.batchSize || job.next < job.text.size() ||
-                      (job.inFront && job.leftQueued < job.leftPresses);
+                      (job.inFront && job.leftQueued < job.leftPresses) || job.eraseKeys < 2 * job.erase ||
+                      (job.ending != 0 && job.endingKeys < 2);
     return more ? Outcome::Later : Outcome::Done;
 }
 
@@ -237,6 +270,7 @@ TextTypist::Next TextTypist::Step(KeyPlatform& platform, PlaceholderSource& sour
         }
         // Our text was placed but never pasted: the user's content goes back at once.
         if (job.paste == Job::Paste::Placed && !job.pasteReported) next.withdraw = true;
+        if (job.abbreviation) next.releaseHeld = true;
         jobs_.erase(jobs_.begin());
     }
     return next;

@@ -42,6 +42,7 @@ public:
         bool place = false;           // put placeText on the clipboard, then call OnPlaced
         bool pasted = false;          // the paste keys went out: the clipboard's content may go back
         bool withdraw = false;        // the text placed or asked for is not pasted: put the content back now
+        bool releaseHeld = false;     // an abbreviation's text is out: the keys held behind it may go
         std::u16string placeText;
         WindowId placeTarget = 0;
     };
@@ -87,6 +88,13 @@ private:
         std::uint32_t releasedAt = 0;
         std::uint32_t lastProgress = 0;
         std::size_t progress = 0;       // grows with every key posted or injected
+        // An abbreviation's: Backspace presses and releases to go before the text (posted or in
+        // the first batch), and the ending character after it (a key for Enter and Tab).
+        bool abbreviation = false;
+        std::size_t erase = 0;
+        std::size_t eraseKeys = 0;  // presses and releases of Backspace sent so far
+        char16_t ending = 0;
+        std::uint8_t endingKeys = 0;  // events of the ending sent so far; 2 when it is out
     };
     enum class Outcome { Done, Later, Blocked };
     static constexpr std::uint8_t kLeftCtrlV = 1, kShiftInsert = 2;

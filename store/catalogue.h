@@ -44,6 +44,10 @@ inline constexpr char16_t kKeyProfile[] = u"Profile";
 inline constexpr char16_t kKeyItemsData[] = u"data";
 // Beside "data", so that "data" stays what every Vellory reads: the items with a way of their own.
 inline constexpr char16_t kKeyItemsWays[] = u"ways";
+// The items reached by a typed abbreviation, in the items text's shape with the abbreviation in
+// place of the chord, and beside them their options where they differ from the defaults.
+inline constexpr char16_t kKeyItemsAbbreviations[] = u"abbrs";
+inline constexpr char16_t kKeyItemsAbbreviationOptions[] = u"abbropts";
 inline constexpr char16_t kDefaultProfile[] = u"Default";
 
 // "HotKey2" values (the modifier mode) and "StartMinimize" values.

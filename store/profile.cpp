@@ -6,6 +6,7 @@ namespace {
 
 constexpr char16_t kCtrlMark = u'c';
 constexpr char16_t kShiftMark = u's';
+constexpr char16_t kImmediateMark = u'i';
 
 // A profile name is one key name under "Profiles": an empty one would make the profile's
 // key "Profiles" itself and a backslash would reach into another key, so that a save
@@ -78,7 +79,8 @@ WideString BuildItemsText(const HotkeyTable& table) {
     WideString text(u"");
     for (std::size_t i = 0; i < table.Count(); ++i) {
         const HotkeyItem& item = table.At(i);
-        if (!AppendChord(text, item)) continue;
+        // An older Vellory reads every entry of "data" as a chord: abbreviations live in "abbrs".
+        if (item.IsAbbreviation() || !AppendChord(text, item)) continue;
         text.Append(StorableItemText(item.text.View()));
         text.Append(kItemsTerminator);
     }
@@ -90,7 +92,7 @@ WideString BuildWaysText(const HotkeyTable& table) {
     for (std::size_t i = 0; i < table.Count(); ++i) {
         const HotkeyItem& item = table.At(i);
         // Only the first item of a chord ever types, so the chord names the item.
-        if (item.way < kTypeByMessages || item.way > kTypeByClipboard ||
+        if (item.IsAbbreviation() || item.way < kTypeByMessages || item.way > kTypeByClipboard ||
             table.FindChord(item.keyCode, item.extraModifier) != static_cast<std::int32_t>(i))
             continue;
         if (!AppendChord(text, item)) continue;
@@ -129,6 +131,81 @@ void ParseItemsText(std::u16string_view text, HotkeyTable& table) {
     }
 }
 
+namespace {
+
+// Appends the abbreviation and the separator; false, appending nothing, when it cannot be stored.
+bool AppendAbbreviation(WideString& text, const HotkeyItem& item) {
+    const std::u16string_view abbreviation = item.abbreviation.View();
+    if (!item.IsAbbreviation() || abbreviation.empty()) return false;
+    for (const char16_t unit : abbreviation)
+        if (IsFormatUnit(unit)) return false;
+    text.Append(abbreviation);
+    text.Append(kItemsSeparator);
+    return true;
+}
+
+// Calls take(abbreviation, text) for every entry of the text that has both parts.
+template <typename Take>
+void ForEachAbbreviationEntry(std::u16string_view text, Take take) {
+    while (!text.empty()) {
+        const std::size_t end = text.find(kItemsTerminator);
+        const std::u16string_view token = text.substr(0, end);
+        text.remove_prefix(end == std::u16string_view::npos ? text.size() : end + 1);
+        const std::size_t separator = token.find(kItemsSeparator);
+        if (separator == std::u16string_view::npos || separator == 0) continue;
+        take(token.substr(0, separator), token.substr(separator + 1));
+    }
+}
+
+}  // namespace
+
+WideString BuildAbbreviationsText(const HotkeyTable& table) {
+    WideString text(u"");
+    for (std::size_t i = 0; i < table.Count(); ++i) {
+        const HotkeyItem& item = table.At(i);
+        if (!AppendAbbreviation(text, item)) continue;
+        text.Append(StorableItemText(item.text.View()));
+        text.Append(kItemsTerminator);
+    }
+    return text;
+}
+
+void ParseAbbreviationsText(std::u16string_view text, HotkeyTable& table) {
+    ForEachAbbreviationEntry(text, [&table](std::u16string_view abbreviation, std::u16string_view itemText) {
+        table.AppendAbbreviation(WideString(abbreviation), WideString(itemText));
+    });
+}
+
+WideString BuildAbbreviationOptionsText(const HotkeyTable& table) {
+    WideString text(u"");
+    for (std::size_t i = 0; i < table.Count(); ++i) {
+        const HotkeyItem& item = table.At(i);
+        const bool ownWay = item.way >= kTypeByMessages && item.way <= kTypeByClipboard;
+        // Only the first item of an abbreviation ever types, so the abbreviation names the item.
+        if ((!ownWay && !item.immediate) || !item.IsAbbreviation() ||
+            table.FindAbbreviation(item.abbreviation.View()) != static_cast<std::int32_t>(i))
+            continue;
+        if (!AppendAbbreviation(text, item)) continue;
+        if (ownWay) text.Append(static_cast<char16_t>(u'0' + item.way));
+        if (item.immediate) text.Append(kImmediateMark);
+        text.Append(kItemsTerminator);
+    }
+    return text;
+}
+
+void ApplyAbbreviationOptionsText(std::u16string_view text, HotkeyTable& table) {
+    ForEachAbbreviationEntry(text, [&table](std::u16string_view abbreviation, std::u16string_view options) {
+        const std::int32_t item = table.FindAbbreviation(abbreviation);
+        if (item < 0) return;
+        const auto i = static_cast<std::size_t>(item);
+        // Letters this Vellory does not know are a later one's: they are skipped.
+        for (const char16_t letter : options) {
+            if (letter >= u'0' && letter <= u'0' + kTypeByClipboard) table.At(i).way = letter - u'0';
+            if (letter == kImmediateMark) table.SetImmediate(i, true);
+        }
+    });
+}
+
 void AppendDefaultItems(HotkeyTable& table) {
     for (std::int32_t modifier : {kModifierNone, kModifierShift, kModifierCtrl})
         for (const DefaultText& entry : kDefaultTexts)
@@ -146,6 +223,10 @@ void LoadSettings(SettingsStore& store, SettingsList& general, SettingsList& pro
     else
         AppendDefaultItems(table);
     if (store.ReadString(kSectionItems, kKeyItemsWays, text)) ApplyWaysText(text.View(), table);
+    if (!store.ReadString(kSectionItems, kKeyItemsAbbreviations, text)) return;
+    ParseAbbreviationsText(text.View(), table);
+    if (store.ReadString(kSectionItems, kKeyItemsAbbreviationOptions, text))
+        ApplyAbbreviationOptionsText(text.View(), table);
 }
 
 bool SaveSettings(SettingsStore& store, SettingsList& general, SettingsList& profile,
@@ -156,7 +237,13 @@ bool SaveSettings(SettingsStore& store, SettingsList& general, SettingsList& pro
     const bool written = store.WriteString(kSectionItems, kKeyItemsData, BuildItemsText(table));
     const WideString ways = BuildWaysText(table);
     store.WriteString(kSectionItems, kKeyItemsWays, ways.IsEmpty() ? WideString::Null() : ways);
-    if (written) store.PruneSection(section, u"items\\data|ways");
+    // Like "ways", written only when there is something to write: a table of chords alone
+    // stores exactly what it stored before abbreviations existed.
+    const WideString abbreviations = BuildAbbreviationsText(table);
+    store.WriteString(kSectionItems, kKeyItemsAbbreviations, abbreviations.IsEmpty() ? WideString::Null() : abbreviations);
+    const WideString options = BuildAbbreviationOptionsText(table);
+    store.WriteString(kSectionItems, kKeyItemsAbbreviationOptions, options.IsEmpty() ? WideString::Null() : options);
+    if (written) store.PruneSection(section, u"items\\data|ways|abbrs|abbropts");
     store.WriteString(kSectionProfiles, kKeyProfile, profileName);
     profile.SaveAll(section);
     general.SaveAll(kSectionCommon);

@@ -27,6 +27,14 @@ WideString BuildWaysText(const HotkeyTable& table);
 void ApplyWaysText(std::u16string_view text, HotkeyTable& table);
 // Appends every item the text holds; damaged parts are skipped, nothing fails.
 void ParseItemsText(std::u16string_view text, HotkeyTable& table);
+// The abbreviations' items: per item the abbreviation, U+0001, the text, U+0002. Items whose
+// abbreviation holds a format unit, or is empty, are skipped.
+WideString BuildAbbreviationsText(const HotkeyTable& table);
+void ParseAbbreviationsText(std::u16string_view text, HotkeyTable& table);
+// Their options in the same shape, the option letters as the text ('0'..'2' the item's own
+// way, 'i' "сразу"), for the items whose options are not the defaults only.
+WideString BuildAbbreviationOptionsText(const HotkeyTable& table);
+void ApplyAbbreviationOptionsText(std::u16string_view text, HotkeyTable& table);
 // The thirty items of a profile with none stored.
 void AppendDefaultItems(HotkeyTable& table);
 

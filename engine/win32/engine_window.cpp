@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "engine/abbreviations.h"
 #include "engine/win32/fill_ins.h"
 #include "engine/win32/foreground_watch.h"
 #include "engine/win32/hooks.h"
@@ -70,6 +71,11 @@ void EngineWindow::Stop() {
 void EngineWindow::StopTyping() {
     typist_.Clear();
     clipboard_.Withdraw();
+    // The keys held behind a text that will not go out now go on at once.
+    if (engine_.state != nullptr) {
+        WindowsKeyPlatform platform(*engine_.state);
+        ReleaseHeldKeys(*engine_.state, platform);
+    }
     if (engine_.state != nullptr) engine_.state->typingBusy = false;
     if (window_) ::KillTimer(window_.Get(), kTypingTimer);
     OnSheetMessage(false);
@@ -113,6 +119,8 @@ void EngineWindow::PumpTyping() {
         if (user == ClipboardSwap::UserText::NotOurs && StartClipboardReader(window_.Get())) typist_.FetchStarted();
     }
     if (next.pasted) clipboard_.Pasted(engine_.state->pasteRestoreDelay);
+    // After the text, in the same input stream: the keys the user typed meanwhile.
+    if (next.releaseHeld) ReleaseHeldKeys(*engine_.state, platform);
     // Posted, the next step waits behind the messages already queued (the user's keys among
     // them) but for no timer tick; the timer still stands by in case nothing else comes.
     if (next.soon) ::PostMessageW(window_.Get(), kTypePendingMessage, 0, 0);
@@ -148,6 +156,8 @@ void EngineWindow::OnCheck() {
     if (watchdog_.HookLost(engine_.state->lastEventTime) && !ElevatedWindowInFront()) {
         ReinstallHooks(engine_, instance_);
         OnSheetMessage(false);  // the new hook knows of no sheet, and would never hide it
+        WindowsKeyPlatform platform(*engine_.state);
+        ReleaseHeldKeys(*engine_.state, platform);  // nor of keys held behind a text
     }
 }
 

@@ -1,6 +1,7 @@
 #include "engine/win32/hooks.h"
 
 #include "engine/win32/engine_messages.h"
+#include "engine/abbreviations.h"
 #include "engine/win32/key_platform.h"
 
 namespace {
@@ -20,7 +21,10 @@ LRESULT CALLBACK keyboardHookProcShim(int code, WPARAM message, LPARAM record) {
     if (info != nullptr) {
         event.virtualKey = reinterpret_cast<const std::uint32_t*>(&info->vkCode);
         event.time = info->time;
-        event.ownInput = info->dwExtraInfo == kOwnInputMark;
+        event.replayed = info->dwExtraInfo == kReplayMark;
+        event.ownInput = info->dwExtraInfo == kOwnInputMark || event.replayed;
+        event.scanCode = static_cast<std::uint16_t>(info->scanCode);
+        event.extended = (info->flags & LLKHF_EXTENDED) != 0;
     }
     event.passOnData = record;
     WindowsKeyPlatform platform(*g_engine.state);
@@ -38,6 +42,14 @@ void CALLBACK focusEventProc(HWINEVENTHOOK, DWORD event, HWND window, LONG, LONG
                        reinterpret_cast<WPARAM>(window), 0);
 }
 
+// Another window in front, a menu, or a window taking the mouse's capture, as a click on an
+// edit or a button does: what was typed is no longer what stands before the caret. These
+// come once per click or switch, never for a mouse move, and cost the mouse nothing: no
+// low-level mouse hook sits in its path.
+void CALLBACK typingEndEventProc(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
+    if (g_engine.state != nullptr) ForgetTyped(*g_engine.state);
+}
+
 bool InstallHooks(EngineContext engine, HINSTANCE instance) {
     EngineState& state = *engine.state;
     if (state.keyboardHook != nullptr) return false;
@@ -51,6 +63,10 @@ bool InstallHooks(EngineContext engine, HINSTANCE instance) {
     for (const int key : {VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU, VK_LWIN, VK_RWIN})
         if ((::GetAsyncKeyState(key) & 0x8000) != 0) held |= ModifierBit(static_cast<std::uint8_t>(key));
     state.heldModifiers = held;
+    state.clickHook = ::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_CAPTURESTART, nullptr, typingEndEventProc,
+                                        0, 0, WINEVENT_OUTOFCONTEXT);
+    // The system's toggle once; from here on the hook follows Caps Lock itself.
+    state.abbreviations.capsLock = (::GetKeyState(VK_CAPITAL) & 1) != 0;
     return state.keyboardHook != nullptr;
 }
 
@@ -59,7 +75,10 @@ bool RemoveHooks(EngineState& state) {
         state.keyboardHook = nullptr;
     if (state.focusHook != nullptr && ::UnhookWinEvent(static_cast<HWINEVENTHOOK>(state.focusHook)))
         state.focusHook = nullptr;
-    if (state.keyboardHook == nullptr && state.focusHook == nullptr) g_engine = EngineContext{};
+    if (state.clickHook != nullptr && ::UnhookWinEvent(static_cast<HWINEVENTHOOK>(state.clickHook)))
+        state.clickHook = nullptr;
+    if (state.keyboardHook == nullptr && state.focusHook == nullptr && state.clickHook == nullptr)
+        g_engine = EngineContext{};
     return true;
 }
 
@@ -69,8 +88,10 @@ bool ReinstallHooks(EngineContext engine, HINSTANCE instance) {
     // handle is stale whatever the call says, and so is what the lost hook knew of held keys.
     ::UnhookWindowsHookEx(static_cast<HHOOK>(state.keyboardHook));
     ::UnhookWinEvent(static_cast<HWINEVENTHOOK>(state.focusHook));
+    ::UnhookWinEvent(static_cast<HWINEVENTHOOK>(state.clickHook));
     state.keyboardHook = nullptr;
     state.focusHook = nullptr;
+    state.clickHook = nullptr;
     ResetChordState(state);
     return InstallHooks(engine, instance);
 }

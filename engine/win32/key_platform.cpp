@@ -1,6 +1,7 @@
 #include "engine/win32/key_platform.h"
 
 #include <cwchar>
+#include <utility>
 
 #include "engine/shell_windows.h"
 #include "toolkit/win32/process.h"
@@ -169,4 +170,105 @@ bool WindowsKeyPlatform::pastesWithShiftInsert(WindowId target) {
     for (const wchar_t* terminal : kShiftInsertClasses)
         if (std::wcscmp(name, terminal) == 0) return true;
     return false;
+}
+
+TypingFocus WindowsKeyPlatform::typingFocus() {
+    TypingFocus focus;
+    const HWND front = ::GetForegroundWindow();
+    if (front == nullptr) return focus;
+    // As for a chord's target: the focus of the foreground thread, or the window in front itself.
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    const HWND window = ::GetGUIThreadInfo(0, &info) && info.hwndFocus != nullptr ? info.hwndFocus : front;
+    DWORD process = 0;
+    const DWORD thread = ::GetWindowThreadProcessId(window, &process);
+    focus.window = reinterpret_cast<WindowId>(window);
+    focus.own = process == ::GetCurrentProcessId();
+    // The layout of the thread the keys go to, not Vellory's, nor the window in front's.
+    focus.layout = reinterpret_cast<std::uintptr_t>(::GetKeyboardLayout(thread));
+    return focus;
+}
+
+bool WindowsKeyPlatform::passwordField(WindowId window) {
+    const HWND edit = reinterpret_cast<HWND>(window);
+    wchar_t name[96];
+    const int length = ::GetClassNameW(edit, name, 96);
+    if (length <= 0) return false;
+    for (int i = 0; i < length; ++i)
+        if (name[i] >= L'a' && name[i] <= L'z') name[i] = static_cast<wchar_t>(name[i] - 0x20);
+    // The system's edit, a rich edit, and the edits of Windows Forms ("WindowsForms10.EDIT.app...").
+    const bool editClass = std::wcscmp(name, L"EDIT") == 0 || std::wcsncmp(name, L"RICHEDIT", 8) == 0 ||
+                            std::wcsstr(name, L".EDIT.") != nullptr;
+    return editClass && (::GetWindowLongW(edit, GWL_STYLE) & ES_PASSWORD) != 0;
+}
+
+namespace {
+
+// Windows 10 1607 (build 14393) and later leave the keyboard state alone when ToUnicodeEx is
+// given wFlags bit 2; older ones change it at every call.
+bool TranslationKeepsState() {
+    using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+    const auto get = reinterpret_cast<GetVersion>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (get == nullptr || get(&version) != 0) return false;
+    return version.dwMajorVersion > 10 || (version.dwMajorVersion == 10 && version.dwBuildNumber >= 14393);
+}
+
+// On an older system: a dead key was the last key seen, so the next one completes it.
+bool g_deadKeyBefore = false;
+
+}  // namespace
+
+int WindowsKeyPlatform::typedUnits(const KeyEvent& event, const TypedKeyState& keys, std::uintptr_t layout,
+                                   char16_t (&units)[4]) {
+    static const bool keepsState = TranslationKeepsState();
+    const UINT key = *event.virtualKey & 0xFF;
+    const HKL hkl = reinterpret_cast<HKL>(layout);
+    if (!keepsState) {
+        // Translating a dead key, or the key that completes one, would take it from the target:
+        // it would come out twice. Neither is looked at; the key after one clears what was typed.
+        const bool dead = (::MapVirtualKeyExW(key, MAPVK_VK_TO_CHAR, hkl) & 0x80000000u) != 0;
+        const bool completes = std::exchange(g_deadKeyBefore, dead);
+        if (dead) return kDeadKey;
+        if (completes) return kUnitsUnknown;
+    }
+    // The modifiers as the hook followed them: this thread's own key state is stale.
+    BYTE state[256] = {};
+    if (keys.shift) state[VK_SHIFT] = state[VK_LSHIFT] = 0x80;
+    if (keys.ctrl) state[VK_CONTROL] = state[VK_LCONTROL] = 0x80;
+    if (keys.alt) state[VK_MENU] = state[VK_RMENU] = 0x80;  // with Ctrl, AltGr
+    if (keys.capsLock) state[VK_CAPITAL] = 0x01;
+    if (key >= VK_NUMPAD0 && key <= VK_DIVIDE) state[VK_NUMLOCK] = 0x01;  // these codes come with Num Lock on
+    state[key] |= 0x80;
+    WCHAR buffer[8];
+    const int count = ::ToUnicodeEx(key, event.scanCode, state, buffer, 8, keepsState ? 4 : 0, hkl);
+    if (count < 0) return kDeadKey;
+    const int kept = count > 4 ? 4 : count;
+    for (int i = 0; i < kept; ++i) units[i] = static_cast<char16_t>(buffer[i]);
+    return kept;
+}
+
+std::size_t WindowsKeyPlatform::replayKeys(const HeldKey* keys, std::size_t count) {
+    INPUT inputs[2 * HeldKeys::kCapacity];
+    std::size_t n = 0;
+    for (const HeldKey* key = keys; key != keys + count && n + 2 <= sizeof inputs / sizeof inputs[0]; ++key) {
+        const DWORD release = key->release ? KEYEVENTF_KEYUP : 0;
+        for (std::uint8_t k = 0; k < (key->unitCount != 0 ? key->unitCount : 1); ++k) {
+            INPUT& input = inputs[n++];
+            input = INPUT{};
+            input.type = INPUT_KEYBOARD;
+            input.ki.dwExtraInfo = kReplayMark;
+            if (key->unitCount != 0) {
+                input.ki.wScan = static_cast<WORD>(key->units[k]);
+                input.ki.dwFlags = KEYEVENTF_UNICODE | release;
+            } else {
+                input.ki.wVk = key->virtualKey;
+                input.ki.wScan = key->scanCode;
+                input.ki.dwFlags = (key->extended ? KEYEVENTF_EXTENDEDKEY : 0) | release;
+            }
+        }
+    }
+    return n == 0 ? 0 : ::SendInput(static_cast<UINT>(n), inputs, sizeof(INPUT));
 }

@@ -25,6 +25,11 @@ public:
     std::size_t sendKeys(const KeyStroke* keys, std::size_t count) override;
     bool pastesWithShiftInsert(WindowId target) override;
     void tellSheet(SheetPhase phase) override;
+    TypingFocus typingFocus() override;
+    bool passwordField(WindowId window) override;
+    int typedUnits(const KeyEvent& event, const TypedKeyState& keys, std::uintptr_t layout,
+                   char16_t (&units)[4]) override;
+    std::size_t replayKeys(const HeldKey* keys, std::size_t count) override;
 
 private:
     const EngineState& state_;

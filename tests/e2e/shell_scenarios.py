@@ -7,7 +7,7 @@ import shutil
 import subprocess
 import time
 
-from engine_scenarios import (check_alt_mode, check_keys_paired, check_win_chords_leave_nothing_behind,
+from engine_scenarios import (EDIT2, check_alt_mode, check_keys_paired, check_win_chords_leave_nothing_behind,
                               check_win_release_masked, focus_edit, start_target)
 from harness import (WINE, Failure, check, click, find_window, key, screenshot, wait_for, window_geometry, winpath,
                      xdotool)
@@ -300,31 +300,101 @@ def scenario_alt_mode_from_the_store(wine):
     check(registry(wine)["Options\\Common"].get("HotKey2") == ("REG_SZ", "1"), "HotKey2 1 must stay stored")
 
 
-def store_items(wine, items, ways=()):
-    """Stores the profile's items, given as (key, mark, text), and their own ways, given as
-    (key, mark, way), as Vellory itself would."""
+def store_items(wine, items, ways=(), abbrs=()):
+    """Stores the profile's items, given as (key, mark, text), their own ways, given as
+    (key, mark, way), and abbreviations' items as (abbreviation, options, text), as Vellory would."""
     def value(name, entries):
         data = "".join(f"{k}{m}\x01{t}\x02" for k, m, t in entries) + "\0"
         return f'"{name}"=hex(1):' + ",".join(f"{b:02x}" for b in data.encode("utf-16-le")) + "\r\n"
     reg = os.path.join(wine.work, "items.reg")
     text = ("Windows Registry Editor Version 5.00\r\n\r\n"
             "[HKEY_CURRENT_USER\\Software\\Brannock\\Vellory\\Profiles\\Default\\items]\r\n"
-            + value("data", items) + (value("ways", ways) if ways else ""))
+            + value("data", items) + (value("ways", ways) if ways else "")
+            + (value("abbrs", [(a, "", t) for a, _, t in abbrs]) if abbrs else "")
+            + (value("abbropts", [(a, "", o) for a, o, _ in abbrs if o]) if any(o for _, o, _ in abbrs) else ""))
     with open(reg, "wb") as f:
         f.write(b"\xff\xfe" + text.encode("utf-16-le"))  # reg reads hex(1) as UTF-16 only in this form
     check(wine.run("reg", "import", reg).returncode == 0, "reg import of the items")
 
 
+def count_wakeups(wine, first, last, action):
+    """How often a WinEvent hook on the range is woken while the action runs."""
+    counter = subprocess.Popen([WINE, exe(wine, "wsend"), "winevents", str(first), str(last), "3000"], env=wine.env,
+                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    check(counter.stdout.readline().strip() == b"ready", "the event counter")
+    action()
+    return int(counter.communicate(timeout=30)[0].split()[-1])
+
+
+def check_abbreviations(wine, text, fast=True):
+    """Typed with real keys into the window in front, whose text `text()` reads (None when it
+    cannot be read just now): an abbreviation
+    at a word's start fires on an ending character in the typed case, one inside a word stays,
+    and keys typed on at speed behind the text keep their order."""
+    for keys, wanted in (("x sig ", "x best regards "), ("design ", "design "), ("Sig.", "Best regards."),
+                         (" ;adr", " Улица, 1"), (" sig and more" if fast else "", " best regards and more" if fast else "")):
+        before = wait_for(lambda: text() is not None and [text()], 10, "the text before")[0]
+        subprocess.run(["xdotool", "type", "--delay", "15" if keys.endswith("more") else "70", keys])
+        wait_for(lambda: text() == before + wanted, 15, f"{keys!r} to give {wanted!r}",
+                 detail=lambda: (text() or "")[len(before):])
+
+
+ABBREVIATIONS = [("sig", "", "best regards"), (";adr", "1i", "Улица, 1"), ("прив", "", "Привет!")]
+
+
 def scenario_keys_never_stick(wine):
+    """Chords leave no key behind; typed abbreviations (stored as "abbrs") in each of the three
+    ways into the typing target and Notepad, a click ending what was typed, and once in a Russian
+    layout. The click is seen through WinEvents that never wake Vellory for a mouse move."""
     fresh(wine)
     exit_vellory(wine, start_vellory(wine))
-    store_items(wine, [("1", "", "Привет!"), ("5", "", ""), ("2", "c", "@")])
+    store_items(wine, [("1", "", "Привет!"), ("5", "", ""), ("2", "c", "@")], abbrs=ABBREVIATIONS)
     log = start_target(wine, "shell_keys")
-    proc = start_vellory(wine)
-    focus_edit(log, 2)
-    type_check(log, "super+1", "Привет!")
-    check_win_chords_leave_nothing_behind(log, ("2", "@"))
-    exit_vellory(wine, proc)
+    wine.start("notepad.exe")
+    wait_for(lambda: wsend(wine, "place", "class:Notepad", 0, 620, 500, 300)[0] == 0, 30, "Notepad to start")
+    notepad = lambda: editor_text(wine, "class:Notepad", "Edit")
+    for mode in (0, 1, 2):
+        wine.reg_add(ROOT + r"\Options\Common", "TypeMode", str(mode))
+        proc = start_vellory(wine)
+        focus_edit(log, 2, again=mode != 0)
+        if mode == 0:
+            type_check(log, "super+1", "Привет!")
+            check_win_chords_leave_nothing_behind(log, ("2", "@"))
+        target = lambda: editor_text(wine, "Typing target", "Edit", 1)
+        key("ctrl+End")  # the click to focus it put the caret where it landed
+        check_abbreviations(wine, target)
+        if mode == 0:
+            # A click in the edit moves the caret: what was typed before it is no word's start.
+            subprocess.run(["xdotool", "type", "--delay", "70", "si"])
+            moves = lambda: [xdotool("mousemove", str(100 + i * 3), str(120 + i % 7)) for i in range(100)]
+            woken = count_wakeups(wine, 3, 8, moves)  # EVENT_SYSTEM_FOREGROUND .. EVENT_SYSTEM_CAPTURESTART
+            clicks = count_wakeups(wine, 3, 8, lambda: click(*EDIT2))
+            print(f"wake-ups for 100 mouse moves: {woken}; for a click: {clicks}")
+            check(woken == 0 and clicks >= 1, f"mouse moves woke the hook {woken} times, a click {clicks}")
+            mark = len(log.lines())
+            subprocess.run(["xdotool", "type", "--delay", "70", "g "])
+            wait_for(lambda: log.chars(2, mark) == "g ", 15, "sig after a click to stay", detail=lambda: log.chars(2, mark))
+            time.sleep(1)
+            check(log.chars(2, mark) == "g ", f"sig fired after a click: {log.chars(2, mark)!r}")
+            key("ctrl+End")
+        click(250, 800)  # Notepad
+        time.sleep(0.5)
+        key("ctrl+End")
+        check_abbreviations(wine, notepad, fast=mode == 0)
+        if mode == 0:
+            # Wine follows the X layout as it changes: the keys g h b d now type п р и в. They are
+            # named by their key codes: xdotool would type a named letter through a spare key.
+            display = os.environ.get("DISPLAY", "")
+            subprocess.run(["setxkbmap", "-display", display, "-layout", "ru"], check=True)
+            try:
+                time.sleep(1)  # every Wine process takes the new key map in first
+                before = wait_for(lambda: notepad() is not None and [notepad()], 10, "Notepad's text")[0]
+                xdotool("key", "--delay", "70", "65", "42", "43", "56", "40", "65")
+                wait_for(lambda: notepad() == before + " Привет! ", 15, "прив to give Привет!",
+                         detail=lambda: (notepad() or "")[len(before):])
+            finally:
+                subprocess.run(["setxkbmap", "-display", display, "-layout", "us"], check=True)
+        exit_vellory(wine, proc)
 
 
 def scenario_logoff_loses_nothing(wine):
@@ -969,8 +1039,8 @@ def start_editors(wine):
     time.sleep(1)
 
 
-def editor_text(wine, top, child, control_id=None):
-    rc, out = wsend(wine, "childtext", top, child, *([control_id] if control_id else []))
+def editor_text(wine, top, child, skip=0):
+    rc, out = wsend(wine, "childtext", top, child, skip)
     units = "".join(chr(int(u, 16)) for u in out.split())
     return units.encode("utf-16-le", "surrogatepass").decode("utf-16-le", "replace") if rc == 0 else None
 
@@ -1202,7 +1272,7 @@ def check_busy_desktop_pastes(wine, notepad, long_text):
     time.sleep(0.5)
     key("super+1")
     def busy_text():
-        return editor_text(wine, "class:BusyTarget", "Edit", 101)
+        return editor_text(wine, "class:BusyTarget", "Edit", 1)  # its second edit
     wait_for(lambda: busy_text() == "Вставка\r\nчерез буфер", 15, "the chord's text in the busy program",
              detail=busy_text)
     wait_for(lambda: clipboard(wine)[0] == "до вставки", 10, "the clipboard put back after the slow paste")

@@ -3,7 +3,8 @@
 // logs "menu" whenever a key (Alt+letter, a lone Alt release) enters the menu loop. Edit 2
 // takes several lines and logs "edit2 lines N" after each character.
 // Wine raises no focus event when focus moves between programs, so the target raises one
-// itself on WM_SETFOCUS, as an accessible application does.
+// itself on WM_SETFOCUS, as an accessible application does; nor does it raise the system's
+// capture event when a click makes an edit take the mouse, so the target raises that too.
 // Usage: typing_target.exe <log file> [--raise-focus <object id>] [--class <name>] [--at <x> <y>]
 //        [--busy-paste <ms>]
 // --class names the main window's class (a shell window's, say); --at moves the window;
@@ -55,6 +56,8 @@ LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wparam, LPARAM lpara
             break;
     }
     const LRESULT result = CallWindowProcW(g_editProc, window, message, wparam, lparam);
+    if (message == WM_LBUTTONDOWN && GetCapture() == window)
+        NotifyWinEvent(EVENT_SYSTEM_CAPTURESTART, window, OBJID_WINDOW, CHILDID_SELF);
     if (message == WM_CHAR && (GetWindowLongW(window, GWL_STYLE) & ES_MULTILINE)) {
         std::snprintf(line, sizeof line, "edit%d lines %d\n", which,
                       static_cast<int>(SendMessageW(window, EM_GETLINECOUNT, 0, 0)));

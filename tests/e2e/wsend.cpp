@@ -16,9 +16,8 @@
 //   wsend count <caption>                               print how many visible top-level windows bear it
 //   wsend memory <caption>                              print the working set of the window's process (KB)
 //   wsend place <caption> <x> <y> <w> <h>               move and size the top-level window
-//   wsend childtext <caption> <class> [id]              print the text of its first child of that class
-//                                                       (or of the child with that id),
-//                                                       as UTF-16 hex units (read with WM_GETTEXT)
+//   wsend childtext <caption> <class> [n]               print the text of its first (or n+1st) child of
+//                                                       that class, as UTF-16 hex units (WM_GETTEXT)
 //   wsend waitlen <caption> <class> <length> <ms>       wait until that child's text is that long; print
 //                                                       its length and the Unix time in ms
 //   wsend clipboard - <text>                            put the text on the clipboard
@@ -33,6 +32,9 @@
 //   wsend metrics -                                     print the small and large icon sizes a DPI-aware
 //                                                       program is given
 //   wsend quit <flags>                                  broadcast Vellory's quit request, as an installer does
+//   wsend winevents <first> <last> <ms>                 count the events of that range an out-of-context
+//                                                       WinEvent hook is woken for, as Vellory's would be,
+//                                                       for that long; prints "ready", then the count
 // A caption "class:<name>" names the top-level window by its class instead.
 // Exit code 2 when no such window exists.
 #include <windows.h>
@@ -136,15 +138,23 @@ HWND FindControl(HWND dialog, int id) {
 struct ClassSearch {
     const wchar_t* className;
     HWND found;
+    long long skip = 0;  // children of the class to pass over first
 };
 
 BOOL CALLBACK FindChildOfClass(HWND child, LPARAM param) {
     auto* search = reinterpret_cast<ClassSearch*>(param);
     wchar_t name[64] = {};
     GetClassNameW(child, name, 64);
-    if (wcscmp(name, search->className) != 0) return TRUE;
+    if (wcscmp(name, search->className) != 0 || search->skip-- > 0) return TRUE;
     search->found = child;
     return FALSE;
+}
+
+int g_events = 0;
+bool g_list = false;
+void CALLBACK CountEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG, DWORD, DWORD) {
+    ++g_events;
+    if (g_list) std::printf("event %lX %p %ld\n", static_cast<unsigned long>(event), static_cast<void*>(window), object);
 }
 
 void PrintUnits(const wchar_t* text) {
@@ -193,6 +203,23 @@ int wmain(int argc, wchar_t** argv) {
     if (wcscmp(command, L"quit") == 0) {
         const UINT message = RegisterWindowMessageW(L"Brannock.Vellory.Quit");
         return PostMessageW(HWND_BROADCAST, message, static_cast<WPARAM>(Number(argv[2])), 0) ? 0 : 1;
+    }
+    if (wcscmp(command, L"winevents") == 0 && argc >= 5) {
+        HWINEVENTHOOK hook = SetWinEventHook(static_cast<DWORD>(Number(argv[2])), static_cast<DWORD>(Number(argv[3])),
+                                             nullptr, CountEvent, 0, 0, WINEVENT_OUTOFCONTEXT);
+        if (!hook) return 1;
+        g_list = argc >= 6;
+        std::printf("ready\n");
+        std::fflush(stdout);
+        const DWORD end = GetTickCount() + static_cast<DWORD>(Number(argv[4]));
+        MSG msg;
+        while (static_cast<LONG>(end - GetTickCount()) > 0) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, end - GetTickCount(), QS_ALLINPUT);
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        }
+        UnhookWinEvent(hook);
+        std::printf("%d\n", g_events);
+        return 0;
     }
     if (wcscmp(command, L"holdclipboard") == 0 && argc >= 4) {
         // Opened for a window: Wine lets two openers without one share the clipboard.
@@ -350,9 +377,8 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (wcscmp(command, L"childtext") == 0 && argc >= 4) {
-        ClassSearch search{argv[3], nullptr};
+        ClassSearch search{argv[3], nullptr, argc >= 5 ? Number(argv[4]) : 0};
         EnumChildWindows(window, FindChildOfClass, reinterpret_cast<LPARAM>(&search));
-        if (argc >= 5) search.found = GetDlgItem(window, static_cast<int>(Number(argv[4])));
         if (!search.found) return 2;
         static wchar_t text[16384];
         SendMessageW(search.found, WM_GETTEXT, 16384, reinterpret_cast<LPARAM>(text));
@@ -362,7 +388,6 @@ int wmain(int argc, wchar_t** argv) {
     if (wcscmp(command, L"waitlen") == 0 && argc >= 6) {  // for the paste benchmark
         ClassSearch search{argv[3], nullptr};
         EnumChildWindows(window, FindChildOfClass, reinterpret_cast<LPARAM>(&search));
-        if (argc >= 5) search.found = GetDlgItem(window, static_cast<int>(Number(argv[4])));
         if (!search.found) return 2;
         const LRESULT wanted = static_cast<LRESULT>(Number(argv[4]));
         const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(Number(argv[5]));

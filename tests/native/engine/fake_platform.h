@@ -4,10 +4,12 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/hotkey.h"
 #include "engine/placeholders.h"
+#include "toolkit/case_fold.h"
 
 class FakePlatform final : public KeyPlatform {
 public:
@@ -57,7 +59,9 @@ public:
         for (const KeyStroke* k = keys; k != keys + taken; ++k) {
             calls.push_back((k->virtualKey ? "inject " + std::to_string(k->virtualKey) : "unit " + std::to_string(k->unit)) +
                             (k->release ? " up" : " down"));
-            if (!k->release) injected.push_back(k->virtualKey == kVkReturn ? u'\r' : k->virtualKey == kVkLeft ? u'<' : k->unit);
+            if (!k->release)
+                injected.push_back(k->virtualKey == kVkReturn ? u'\r' : k->virtualKey == kVkLeft ? u'<' : k->virtualKey == kVkBack ? u'\b'
+                                   : k->virtualKey == kVkTab ? u'\t' : k->unit);
         }
         return taken;
     }
@@ -92,6 +96,66 @@ public:
     std::set<WindowId> terminals;  // take Shift+Insert for a paste
     bool pastesWithShiftInsert(WindowId w) override { return terminals.count(w) != 0; }
     void tellSheet(SheetPhase phase) override { calls.push_back(phase == SheetPhase::Waiting ? "sheet wait" : "sheet hide"); }
+
+    // Typing: the focus, the password fields, and a US layout (0x409) with a dead acute on the
+    // quote key and € on AltGr+E, or the Russian one (0x419) on the letters.
+    TypingFocus focus{42, false, 0x409};
+    std::set<WindowId> passwords;
+    int passwordQueries = 0;
+    bool deadPending = false;
+    std::u16string replayed;  // the held keys injected again: units, or '#' and the key for others
+    TypingFocus typingFocus() override { return focus; }
+    bool passwordField(WindowId w) override {
+        ++passwordQueries;
+        return passwords.count(w) != 0;
+    }
+    int typedUnits(const KeyEvent& e, const TypedKeyState& keys, std::uintptr_t layout, char16_t (&units)[4]) override {
+        const std::uint32_t vk = *e.virtualKey & 0xFF;
+        const bool upper = keys.shift != keys.capsLock;
+        char16_t unit = 0;
+        if (vk >= 'A' && vk <= 'Z') {
+            static const char16_t russian[] = u"фисвуапршолдьтщзйкыегмцчня";
+            unit = layout == 0x419 ? russian[vk - 'A'] : static_cast<char16_t>(vk + 0x20);
+            if (keys.ctrl && keys.alt) unit = vk == 'E' ? u'€' : 0;
+            else if (upper) unit = UpcaseUnit(unit);
+        } else if (vk >= '0' && vk <= '9') {
+            unit = keys.shift ? u")!@#$%^&*("[vk - '0'] : static_cast<char16_t>(vk);
+        } else {
+            const std::map<std::uint32_t, std::pair<char16_t, char16_t>> others{
+                {0x20, {u' ', u' '}}, {0xBE, {u'.', u'>'}}, {0xBC, {u',', u'<'}}, {0xBA, {u';', u':'}}, {0xBF, {u'/', u'?'}}};
+            const auto found = others.find(vk);
+            if (vk == 0xDE) {  // dead acute
+                deadPending = true;
+                return kDeadKey;
+            }
+            if (found != others.end()) unit = keys.shift ? found->second.second : found->second.first;
+        }
+        if (unit == 0) return 0;
+        if (!std::exchange(deadPending, false)) {
+            units[0] = unit;
+            return 1;
+        }
+        const std::map<char16_t, char16_t> acute{{u'e', u'é'}, {u'a', u'á'}, {u' ', u'´'}};
+        const auto composed = acute.find(unit);
+        if (composed != acute.end()) {
+            units[0] = composed->second;
+            return 1;
+        }
+        units[0] = u'´';
+        units[1] = unit;
+        return 2;
+    }
+    std::size_t replayKeys(const HeldKey* keys, std::size_t count) override {
+        std::size_t events = 0;
+        for (const HeldKey* k = keys; k != keys + count; ++k) events += k->unitCount ? k->unitCount : 1;
+        calls.push_back("replay " + std::to_string(events));
+        for (const HeldKey* k = keys; k != keys + count; ++k) {
+            if (k->release) continue;
+            if (k->unitCount != 0) replayed.append(k->units, k->unitCount);
+            else replayed += u'#' + std::u16string(1, static_cast<char16_t>(k->virtualKey));
+        }
+        return events;
+    }
 };
 
 // A platform that answers at once and records nothing: the cost and the allocations of the
@@ -125,6 +189,13 @@ struct QuietPlatform final : KeyPlatform {
     bool stillInFront(WindowId) override { return true; }
     bool pastesWithShiftInsert(WindowId) override { return false; }
     void tellSheet(SheetPhase) override {}
+    TypingFocus typingFocus() override { return {1, false, 0x409}; }
+    bool passwordField(WindowId) override { return false; }
+    int typedUnits(const KeyEvent& e, const TypedKeyState&, std::uintptr_t, char16_t (&units)[4]) override {
+        units[0] = static_cast<char16_t>(*e.virtualKey | 0x20);
+        return 1;
+    }
+    std::size_t replayKeys(const HeldKey*, std::size_t count) override { return count; }
 };
 
 // 9 December 2026, 14:05:33, in a Russian locale; a picture with "!" is refused.

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "engine/abbreviations.h"
 #include "engine/hook_watchdog.h"
 #include "engine/typist.h"
 #include "fake_platform.h"
@@ -582,11 +583,12 @@ bool g_counting = false;
 TEST_F(Engine, TheDecisionAllocatesNothing) {
     for (int k = 0; k < 10; ++k) table.Append(static_cast<std::uint16_t>('0' + k), kModifierNone, u"text");
     table.Append('Q', kModifierNone, u"«{курсор}» {дата}");  // queued for the engine's window
+    table.AppendAbbreviation(u"zx", u"text");  // fires on the space, then A is held
     QuietPlatform quiet;
     state.exclusions.Set(u"mstsc.exe|vm*.exe");
     g_allocations = 0;
     g_counting = true;
-    for (std::uint32_t key : {49u, 90u, 53u, 81u, 91u}) {
+    for (std::uint32_t key : {49u, 90u, 53u, 81u, 91u, 90u, 88u, 32u, 65u}) {
         for (std::uint32_t msg : {kMsgKeyDown, kMsgKeyUp}) {
             vk = key;
             KeyEvent e;
@@ -595,8 +597,11 @@ TEST_F(Engine, TheDecisionAllocatesNothing) {
             keyboardHookProc(e, state, table, quiet);
         }
     }
+    EXPECT_TRUE(state.abbreviations.held.holding);
+    ReleaseHeldKeys(state, quiet);
     g_counting = false;
     EXPECT_EQ(g_allocations, 0u);
+    EXPECT_EQ(state.abbreviations.held.inFlight, 2u);
 }
 
 }  // namespace

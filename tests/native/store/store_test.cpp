@@ -307,6 +307,44 @@ TEST(Profile, ItemsKeepTheirOwnWaysBesideData) {
     EXPECT_TRUE(app.Text(kSectionItems, kKeyItemsWays).IsNull());
 }
 
+// Abbreviations live in "abbrs", their options in "abbropts" only where they differ from the
+// defaults; "data" keeps the chords alone, as an older Vellory reads it, and the prune keeps both.
+TEST(Profile, AbbreviationsAreStoredBesideTheChords) {
+    AppStore app;
+    const WideString name = ChooseProfile(app.store);
+    SettingsList none(&app.store);
+    HotkeyTable table;
+    table.Append(0x31, kModifierNone, u"a");
+    table.AppendAbbreviation(u"sig", u"best\r\nregards");
+    table.AppendAbbreviation(u";adr", u"Address").way = kTypeByClipboard;
+    table.SetImmediate(2, true);
+    table.AppendAbbreviation(u"SIG", u"never types").way = kTypeByKeystrokes;  // a duplicate, ignoring case
+    app.store.WriteString(u"Profiles\\Default\\items", u"stale", u"x");
+    SaveSettings(app.store, none, none, name, table);
+    EXPECT_EQ(app.Text(kSectionItems, kKeyItemsData).View(), u"1\u0001a\u0002");
+    EXPECT_EQ(app.Text(kSectionItems, u"abbrs").View(),
+              u"sig\u0001best\r\nregards\u0002;adr\u0001Address\u0002SIG\u0001never types\u0002");
+    EXPECT_EQ(app.Text(kSectionItems, u"abbropts").View(), u";adr\u00012i\u0002");
+    EXPECT_TRUE(app.Text(kSectionItems, u"stale").IsNull());
+
+    // As a plain entry written by hand reads: the defaults; unknown option letters are skipped.
+    app.store.WriteString(kSectionItems, u"abbrs", u"sig\u0001best regards\u0002\u0001no abbreviation\u0002;adr\u0001A\u0002");
+    app.store.WriteString(kSectionItems, u"abbropts", u";ADR\u0001i1z\u0002nope\u00010\u0002");
+    HotkeyTable loaded;
+    LoadSettings(app.store, none, none, name, loaded);
+    ASSERT_EQ(loaded.Count(), 3u);
+    EXPECT_FALSE(loaded.At(0).IsAbbreviation());
+    EXPECT_EQ(loaded.At(1).abbreviation.View(), u"sig");
+    EXPECT_EQ(loaded.At(1).text.View(), u"best regards");
+    EXPECT_TRUE(!loaded.At(1).immediate && loaded.At(1).way == kWayAsSettings);
+    EXPECT_TRUE(loaded.At(2).immediate && loaded.At(2).way == kTypeByKeystrokes);
+
+    loaded.Remove(2);
+    loaded.Remove(1);
+    SaveSettings(app.store, none, none, name, loaded);
+    EXPECT_TRUE(app.Text(kSectionItems, u"abbrs").IsNull() && app.Text(kSectionItems, u"abbropts").IsNull());
+}
+
 // Whatever point a save stops at, the old or the new items stay readable.
 TEST(Profile, InterruptedSaveNeverLosesTheItems) {
     const auto prepare = [](AppStore& app, HotkeyTable& old) {
