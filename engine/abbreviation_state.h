@@ -37,8 +37,9 @@ struct TypedUnits {
 };
 
 // A key event the user typed while an abbreviation's text was still to go out; it goes again
-// after the text. A key that typed units goes again as those units, so that the modifiers
-// held when it was typed (and perhaps let go since) still count.
+// after the text. A key that typed units goes again as a press and release of those units, so
+// that the modifiers held when it was typed (and perhaps let go since) still count; its own
+// key-up is then swallowed. Any other key goes again as itself, its key-up held in turn.
 struct HeldKey {
     std::uint16_t virtualKey = 0;
     std::uint16_t scanCode = 0;
@@ -49,7 +50,7 @@ struct HeldKey {
 };
 
 struct HeldKeys {
-    static constexpr std::size_t kCapacity = 128;
+    static constexpr std::size_t kCapacity = 64;
     std::array<HeldKey, kCapacity> keys{};
     std::size_t count = 0;
     // Set from an abbreviation's firing until every held key has gone again: every key-down
@@ -57,11 +58,7 @@ struct HeldKeys {
     bool holding = false;
     // Keys injected again that the hook has not seen yet; new keys wait behind them.
     std::size_t inFlight = 0;
-    std::uint32_t since = 0;  // time of the firing or of the latest injection
-    bool sinceKnown = false;
-    // The units each key's latest held key-down typed, for its key-up.
-    std::array<std::uint8_t, 256> downUnitCount{};
-    std::array<std::array<char16_t, 2>, 256> downUnits{};
+    std::uint32_t since = 0;  // time of the firing
 };
 
 struct AbbreviationState {

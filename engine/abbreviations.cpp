@@ -158,39 +158,32 @@ bool OnTypedKeyDown(std::uint8_t key, const KeyEvent& event, EngineState& state,
     return TypeKey(key, event, &table, state, platform).fired;
 }
 
-bool HoldKey(std::uint8_t key, const KeyEvent& event, bool release, EngineState& state, KeyPlatform& platform) {
+DownFate HoldKey(std::uint8_t key, const KeyEvent& event, bool release, EngineState& state, KeyPlatform& platform) {
     HeldKeys& held = state.abbreviations.held;
-    if (!held.holding) return false;
+    if (!held.holding) return DownFate::None;
     // Held too long: the text has not gone out, and the keyboard must not stay dead.
     if (event.time - held.since > kHoldLimitMs) {
         StopHolding(state, platform);
-        return false;
+        return DownFate::None;
     }
     // Key-downs leave room for the key-ups of those already held.
-    if (held.count >= held.keys.size() - (release ? 0 : 16)) return false;
+    if (held.count >= held.keys.size() - (release ? 0 : 8)) return DownFate::None;
     HeldKey& entry = held.keys[held.count++];
     entry = HeldKey{};
     entry.virtualKey = key;
     entry.scanCode = event.scanCode;
     entry.extended = event.extended;
     entry.release = release;
-    if (release) {
-        entry.unitCount = held.downUnitCount[key];
-        entry.units[0] = held.downUnits[key][0];
-        entry.units[1] = held.downUnits[key][1];
-        held.downUnitCount[key] = 0;
-        return true;
-    }
+    if (release) return DownFate::Held;
     // What is typed meanwhile is followed as always, but fires nothing: it goes out after the text.
     const Typed typed = TypeKey(key, event, nullptr, state, platform);
     // A key that typed printable units goes again as them; control keys go as the keys they are.
     const bool printable = typed.count >= 1 && typed.count <= 2 && typed.units[0] >= 0x20 &&
                            (typed.count == 1 || typed.units[1] >= 0x20);
-    entry.unitCount = printable ? static_cast<std::uint8_t>(typed.count) : 0;
+    if (!printable) return DownFate::Held;
+    entry.unitCount = static_cast<std::uint8_t>(typed.count);
     for (std::uint8_t k = 0; k < entry.unitCount; ++k) entry.units[k] = typed.units[k];
-    held.downUnitCount[key] = entry.unitCount;
-    held.downUnits[key] = {entry.units[0], entry.units[1]};
-    return true;
+    return DownFate::Eaten;
 }
 
 void ReleaseHeldKeys(EngineState& state, KeyPlatform& platform) {

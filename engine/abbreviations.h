@@ -14,9 +14,10 @@
 bool OnTypedKeyDown(std::uint8_t key, const KeyEvent& event, EngineState& state, const HotkeyTable& table,
                     KeyPlatform& platform);
 
-// While an abbreviation's text is on its way, every key-down and the key-up of every held
-// key-down waits: true when this one does. A key that does not wait goes on at once.
-bool HoldKey(std::uint8_t key, const KeyEvent& event, bool release, EngineState& state, KeyPlatform& platform);
+// While an abbreviation's text is on its way, every key-down and the key-up of every key held
+// as itself waits. Answers what became of it: Held (as itself), Eaten (held as the units it
+// typed, so its key-up is swallowed), None when it goes on at once.
+DownFate HoldKey(std::uint8_t key, const KeyEvent& event, bool release, EngineState& state, KeyPlatform& platform);
 
 // The hook saw one of the held keys come back.
 void OnReplayedKey(EngineState& state, KeyPlatform& platform);

@@ -473,8 +473,9 @@ HookResult keyboardHookProc(const KeyEvent& event, EngineState& state, const Hot
     // A chord is no typing: held back and replayed, it would reach the system as the shell's.
     if (abbreviations.held.holding && press && IsMainModifierKey(key, state)) StopHolding(state, platform);
     if (abbreviations.held.holding && (press || fate == DownFate::Held)) {
-        if (HoldKey(key, event, release, state, platform)) {
-            fate = release ? DownFate::None : DownFate::Held;
+        const DownFate held = HoldKey(key, event, release, state, platform);
+        if (held != DownFate::None) {
+            fate = release ? DownFate::None : held;
             return kSwallow;
         }
         if (press) {

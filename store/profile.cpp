@@ -144,66 +144,69 @@ bool AppendAbbreviation(WideString& text, const HotkeyItem& item) {
     return true;
 }
 
-// Calls take(abbreviation, text) for every entry of the text that has both parts.
-template <typename Take>
-void ForEachAbbreviationEntry(std::u16string_view text, Take take) {
+// Takes the next entry with both parts off the text into head and body; false at its end.
+bool NextAbbreviationEntry(std::u16string_view& text, std::u16string_view& head, std::u16string_view& body) {
     while (!text.empty()) {
         const std::size_t end = text.find(kItemsTerminator);
         const std::u16string_view token = text.substr(0, end);
         text.remove_prefix(end == std::u16string_view::npos ? text.size() : end + 1);
         const std::size_t separator = token.find(kItemsSeparator);
         if (separator == std::u16string_view::npos || separator == 0) continue;
-        take(token.substr(0, separator), token.substr(separator + 1));
+        head = token.substr(0, separator);
+        body = token.substr(separator + 1);
+        return true;
     }
+    return false;
 }
 
-}  // namespace
-
-WideString BuildAbbreviationsText(const HotkeyTable& table) {
-    WideString text(u"");
-    for (std::size_t i = 0; i < table.Count(); ++i) {
-        const HotkeyItem& item = table.At(i);
-        if (!AppendAbbreviation(text, item)) continue;
-        text.Append(StorableItemText(item.text.View()));
-        text.Append(kItemsTerminator);
-    }
-    return text;
-}
-
-void ParseAbbreviationsText(std::u16string_view text, HotkeyTable& table) {
-    ForEachAbbreviationEntry(text, [&table](std::u16string_view abbreviation, std::u16string_view itemText) {
-        table.AppendAbbreviation(WideString(abbreviation), WideString(itemText));
-    });
-}
-
-WideString BuildAbbreviationOptionsText(const HotkeyTable& table) {
+// The abbreviations with their texts, or with the options of those whose options are not the defaults.
+WideString BuildAbbreviationEntries(const HotkeyTable& table, bool options) {
     WideString text(u"");
     for (std::size_t i = 0; i < table.Count(); ++i) {
         const HotkeyItem& item = table.At(i);
         const bool ownWay = item.way >= kTypeByMessages && item.way <= kTypeByClipboard;
         // Only the first item of an abbreviation ever types, so the abbreviation names the item.
-        if ((!ownWay && !item.immediate) || !item.IsAbbreviation() ||
-            table.FindAbbreviation(item.abbreviation.View()) != static_cast<std::int32_t>(i))
+        if (options && ((!ownWay && !item.immediate) || !item.IsAbbreviation() ||
+                        table.FindAbbreviation(item.abbreviation.View()) != static_cast<std::int32_t>(i)))
             continue;
         if (!AppendAbbreviation(text, item)) continue;
-        if (ownWay) text.Append(static_cast<char16_t>(u'0' + item.way));
-        if (item.immediate) text.Append(kImmediateMark);
+        if (!options) text.Append(StorableItemText(item.text.View()));
+        if (options && ownWay) text.Append(static_cast<char16_t>(u'0' + item.way));
+        if (options && item.immediate) text.Append(kImmediateMark);
         text.Append(kItemsTerminator);
     }
     return text;
 }
 
+// Written only when there is something to write, so a table without it stores what it did.
+void WriteUnlessEmpty(SettingsStore& store, const char16_t* key, const WideString& text) {
+    store.WriteString(kSectionItems, key, text.IsEmpty() ? WideString::Null() : text);
+}
+
+}  // namespace
+
+WideString BuildAbbreviationsText(const HotkeyTable& table) { return BuildAbbreviationEntries(table, false); }
+
+void ParseAbbreviationsText(std::u16string_view text, HotkeyTable& table) {
+    std::u16string_view abbreviation, itemText;
+    while (NextAbbreviationEntry(text, abbreviation, itemText))
+        table.AppendAbbreviation(WideString(abbreviation), WideString(itemText));
+}
+
+WideString BuildAbbreviationOptionsText(const HotkeyTable& table) { return BuildAbbreviationEntries(table, true); }
+
 void ApplyAbbreviationOptionsText(std::u16string_view text, HotkeyTable& table) {
-    ForEachAbbreviationEntry(text, [&table](std::u16string_view abbreviation, std::u16string_view options) {
+    std::u16string_view abbreviation, options;
+    while (NextAbbreviationEntry(text, abbreviation, options)) {
         const std::int32_t item = table.FindAbbreviation(abbreviation);
-        if (item < 0) return;
+        if (item < 0) continue;
         const auto i = static_cast<std::size_t>(item);
         // Letters this Vellory does not know are a later one's: they are skipped.
         for (const char16_t letter : options) {
             if (letter >= u'0' && letter <= u'0' + kTypeByClipboard) table.At(i).way = letter - u'0';
             if (letter == kImmediateMark) table.SetImmediate(i, true);
         }
-    });
+    }
 }
 
 void AppendDefaultItems(HotkeyTable& table) {
@@ -235,14 +238,10 @@ bool SaveSettings(SettingsStore& store, SettingsList& general, SettingsList& pro
     // The new items replace the old value in one write before anything else under the
     // profile's key is removed, so an interruption leaves the old or the new items, never none.
     const bool written = store.WriteString(kSectionItems, kKeyItemsData, BuildItemsText(table));
-    const WideString ways = BuildWaysText(table);
-    store.WriteString(kSectionItems, kKeyItemsWays, ways.IsEmpty() ? WideString::Null() : ways);
-    // Like "ways", written only when there is something to write: a table of chords alone
-    // stores exactly what it stored before abbreviations existed.
-    const WideString abbreviations = BuildAbbreviationsText(table);
-    store.WriteString(kSectionItems, kKeyItemsAbbreviations, abbreviations.IsEmpty() ? WideString::Null() : abbreviations);
-    const WideString options = BuildAbbreviationOptionsText(table);
-    store.WriteString(kSectionItems, kKeyItemsAbbreviationOptions, options.IsEmpty() ? WideString::Null() : options);
+    // A table of chords alone stores exactly what it stored before abbreviations existed.
+    WriteUnlessEmpty(store, kKeyItemsWays, BuildWaysText(table));
+    WriteUnlessEmpty(store, kKeyItemsAbbreviations, BuildAbbreviationsText(table));
+    WriteUnlessEmpty(store, kKeyItemsAbbreviationOptions, BuildAbbreviationOptionsText(table));
     if (written) store.PruneSection(section, u"items\\data|ways|abbrs|abbropts");
     store.WriteString(kSectionProfiles, kKeyProfile, profileName);
     profile.SaveAll(section);

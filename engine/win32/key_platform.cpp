@@ -251,17 +251,18 @@ int WindowsKeyPlatform::typedUnits(const KeyEvent& event, const TypedKeyState& k
 }
 
 std::size_t WindowsKeyPlatform::replayKeys(const HeldKey* keys, std::size_t count) {
-    INPUT inputs[2 * HeldKeys::kCapacity];
+    INPUT inputs[4 * HeldKeys::kCapacity];
     std::size_t n = 0;
-    for (const HeldKey* key = keys; key != keys + count && n + 2 <= sizeof inputs / sizeof inputs[0]; ++key) {
-        const DWORD release = key->release ? KEYEVENTF_KEYUP : 0;
-        for (std::uint8_t k = 0; k < (key->unitCount != 0 ? key->unitCount : 1); ++k) {
+    for (const HeldKey* key = keys; key != keys + count && n + 4 <= sizeof inputs / sizeof inputs[0]; ++key) {
+        // A key held as its units: a press and a release of each.
+        for (std::uint8_t k = 0; k < (key->unitCount != 0 ? 2 * key->unitCount : 1); ++k) {
             INPUT& input = inputs[n++];
             input = INPUT{};
             input.type = INPUT_KEYBOARD;
             input.ki.dwExtraInfo = kReplayMark;
+            const DWORD release = (key->unitCount != 0 ? k % 2 == 1 : key->release) ? KEYEVENTF_KEYUP : 0;
             if (key->unitCount != 0) {
-                input.ki.wScan = static_cast<WORD>(key->units[k]);
+                input.ki.wScan = static_cast<WORD>(key->units[k / 2]);
                 input.ki.dwFlags = KEYEVENTF_UNICODE | release;
             } else {
                 input.ki.wVk = key->virtualKey;

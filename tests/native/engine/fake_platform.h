@@ -147,7 +147,7 @@ public:
     }
     std::size_t replayKeys(const HeldKey* keys, std::size_t count) override {
         std::size_t events = 0;
-        for (const HeldKey* k = keys; k != keys + count; ++k) events += k->unitCount ? k->unitCount : 1;
+        for (const HeldKey* k = keys; k != keys + count; ++k) events += k->unitCount ? 2 * k->unitCount : 1;
         calls.push_back("replay " + std::to_string(events));
         for (const HeldKey* k = keys; k != keys + count; ++k) {
             if (k->release) continue;
