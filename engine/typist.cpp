@@ -1,5 +1,6 @@
 #include "engine/typist.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "engine/abbreviations.h"
@@ -19,6 +20,7 @@ void TextTypist::Clear() {
     waiting_.clear();
     jobs_.clear();
     injected_ = pasteUnread_ = false;
+    injectedKeys_ = 0;
     clipboardWanted_ = clipboardReady_ = false;
 }
 
@@ -163,6 +165,7 @@ TextTypist::Outcome TextTypist::TypeSome(Job& job, KeyPlatform& platform) {
     if (sent == 0) return Outcome::Blocked;
     job.batchSent += sent;
     job.progress += sent;
+    injectedKeys_ += static_cast<std::uint32_t>(sent);
     const bool more = job.batchSent < job.batchSize || job.next < job.text.size() ||
                       (job.inFront && job.leftQueued < job.leftPresses) || job.eraseKeys < 2 * job.erase ||
                       (job.ending != 0 && job.endingKeys < 2);
@@ -235,11 +238,14 @@ TextTypist::Next TextTypist::Step(KeyPlatform& platform, PlaceholderSource& sour
         // Posted after injected keys, it would overtake them.
         if (!job.started && job.typeMode == kTypeByMessages && injected_) {
             const std::uint32_t since = now - injectedAt_;
-            if ((pasteUnread_ && since < kPasteReadWaitMs) || since < kSettleMs) {
+            // A slow target takes a few milliseconds for each key: the wait grows with them.
+            const std::uint32_t settle = kSettleMs + std::min<std::uint32_t>(injectedKeys_ * 4, kPasteReadWaitMs);
+            if ((pasteUnread_ && since < kPasteReadWaitMs) || since < settle) {
                 next.tick = true;
                 break;
             }
             injected_ = pasteUnread_ = false;
+            injectedKeys_ = 0;
         }
         if (job.started && job.typeMode == kTypeByClipboard && !Paste(job, platform, next, now)) {
             next.tick = true;
@@ -247,10 +253,10 @@ TextTypist::Next TextTypist::Step(KeyPlatform& platform, PlaceholderSource& sour
         }
         if (job.started) {
             const std::size_t before = job.progress;
-            const std::size_t sentBefore = job.batchSent;
+            const std::uint32_t keysBefore = injectedKeys_;
             outcome = TypeSome(job, platform);
             if (job.progress != before) job.lastProgress = now;
-            if (job.batchSent != sentBefore) {
+            if (injectedKeys_ != keysBefore) {
                 injected_ = true;
                 injectedAt_ = now;
             }

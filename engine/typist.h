@@ -114,6 +114,7 @@ private:
     // keystrokes, so the texts arrive in the order of their chords.
     bool pasteUnread_ = false;
     std::uint32_t injectedAt_ = 0;
+    std::uint32_t injectedKeys_ = 0;  // key events injected since a text was last posted
     bool injected_ = false;
     bool clipboardWanted_ = false;
     bool clipboardReady_ = false;

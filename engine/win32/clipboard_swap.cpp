@@ -186,9 +186,12 @@ private:
     };
 
     void PlaceNow() {
+        // Held open (the target may still be reading the text before): tried again at the next
+        // tick, until the typist gives the text up.
+        if (pending_->placement > shared_.withdrawn.load() && !OpenClipboardFor(window_)) return;
         const std::unique_ptr<PlaceRequest> request = std::move(pending_);
         bool placed = false;
-        if (request->placement > shared_.withdrawn.load() && OpenClipboardFor(window_)) {
+        if (request->placement > shared_.withdrawn.load()) {
             // Our text from a chord just before is still there: what is kept is the user's.
             const bool handOn = ours_ && ::GetClipboardOwner() == window_;
             bool kept = handOn || Keep();
