@@ -103,7 +103,7 @@ TEST_F(ClipboardSwapTest, PutsBackWhatTheUserHad) {
 }
 
 // What the user copies between the paste and the restore is never overwritten; a clipboard
-// held open by another program is answered with "not placed", and nothing changes.
+// held open by another program is not taken, and nothing changes.
 TEST_F(ClipboardSwapTest, LeavesNewCopiesAndBusyClipboardsAlone) {
     Copy(owner_, u"старое");
     ASSERT_TRUE(swap_.Place(u"вставка", owner_));
@@ -114,11 +114,20 @@ TEST_F(ClipboardSwapTest, LeavesNewCopiesAndBusyClipboardsAlone) {
     PumpFor(400);
     EXPECT_EQ(Read(CF_UNICODETEXT), Units(u"скопировано потом"));
 
+    // Held open, the placement is tried again until the typist gives the text up; held for a
+    // moment only, the text is placed once the clipboard is free.
     ASSERT_TRUE(OpenClipboard(owner_));
     ASSERT_TRUE(swap_.Place(u"не выйдет", owner_));
-    EXPECT_EQ(PumpFor(3000, true), 0);
+    EXPECT_EQ(PumpFor(1000, true), -1);
+    swap_.Withdraw();
+    EXPECT_EQ(PumpFor(1000, true), 0);
     CloseClipboard();
     EXPECT_EQ(Read(CF_UNICODETEXT), Units(u"скопировано потом"));
+    ASSERT_TRUE(OpenClipboard(owner_));
+    ASSERT_TRUE(swap_.Place(u"потом", owner_));
+    Sleep(300);
+    CloseClipboard();
+    EXPECT_EQ(PumpFor(2000, true), 1);
 }
 
 // Pictures and palettes are handles, not blocks: they come back as copies. The private GDI range
