@@ -58,7 +58,11 @@ struct HeldKeys {
     bool holding = false;
     // Keys injected again that the hook has not seen yet; new keys wait behind them.
     std::size_t inFlight = 0;
-    std::uint32_t since = 0;  // time of the firing
+    std::uint32_t since = 0;        // time of the firing
+    std::uint32_t flightSince = 0;  // time of the latest injection
+    // The engine's window is to inject the keys held meanwhile: keys injected from inside the
+    // hook may pass it by (Wine lets them), and would never be counted back.
+    bool releaseDue = false;
 };
 
 struct AbbreviationState {

@@ -166,6 +166,11 @@ DownFate HoldKey(std::uint8_t key, const KeyEvent& event, bool release, EngineSt
         StopHolding(state, platform);
         return DownFate::None;
     }
+    if (held.inFlight != 0 && event.time - held.flightSince > kFlightLimitMs) {
+        held.inFlight = 0;
+        held.releaseDue = true;
+        platform.scheduleTyping();
+    }
     // Key-downs leave room for the key-ups of those already held.
     if (held.count >= held.keys.size() - (release ? 0 : 8)) return DownFate::None;
     HeldKey& entry = held.keys[held.count++];
@@ -189,15 +194,28 @@ DownFate HoldKey(std::uint8_t key, const KeyEvent& event, bool release, EngineSt
 void ReleaseHeldKeys(EngineState& state, KeyPlatform& platform) {
     HeldKeys& held = state.abbreviations.held;
     if (!held.holding || held.inFlight != 0) return;
+    held.releaseDue = false;
     if (held.count == 0) {
         held.holding = false;
         return;
     }
-    const std::size_t sent = platform.replayKeys(held.keys.data(), held.count);
+    // The hook may see the keys, and hold new ones, before the injection returns (Wine calls
+    // it from inside SendInput): they leave the list, and are counted, before they go.
+    HeldKey keys[HeldKeys::kCapacity];
+    const std::size_t count = held.count;
+    std::size_t events = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        keys[i] = held.keys[i];
+        events += keys[i].unitCount != 0 ? 2u * keys[i].unitCount : 1u;
+    }
     held.count = 0;
-    held.inFlight = sent;
-    // Input blocked (a locked desktop): the keys could not go anywhere the user would want.
-    if (sent == 0) held.holding = false;
+    held.inFlight = events;
+    held.flightSince = state.lastEventTime;
+    const std::size_t missing = events - platform.replayKeys(keys, count);
+    // Input blocked (a locked desktop): what did not go could not go anywhere the user would want.
+    if (missing == 0 || !held.holding) return;
+    held.inFlight = held.inFlight > missing ? held.inFlight - missing : 0;
+    if (held.inFlight == 0 && held.count == 0) held.holding = false;
 }
 
 void StopHolding(EngineState& state, KeyPlatform& platform) {
@@ -211,8 +229,13 @@ void StopHolding(EngineState& state, KeyPlatform& platform) {
 void OnReplayedKey(EngineState& state, KeyPlatform& platform) {
     HeldKeys& held = state.abbreviations.held;
     if (!held.holding || held.inFlight == 0 || --held.inFlight != 0) return;
-    // Keys held while these were on their way follow them now.
-    ReleaseHeldKeys(state, platform);
+    if (held.count == 0) {
+        held.holding = false;
+        return;
+    }
+    // Keys held while these were on their way follow them, from the engine's window.
+    held.releaseDue = true;
+    platform.scheduleTyping();
 }
 
 void ForgetTyped(EngineState& state) {

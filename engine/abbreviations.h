@@ -32,6 +32,8 @@ void ForgetTyped(EngineState& state);
 
 // How long keys are held at the most: past it they go, even if the text is not out yet.
 constexpr std::uint32_t kHoldLimitMs = 5000;
+// How long injected keys may take to come back through the hook; past it they count as back.
+constexpr std::uint32_t kFlightLimitMs = 1000;
 
 // The case the user typed an abbreviation in, carried over to its text.
 enum class TextCase : std::uint8_t { AsStored, FirstCapital, Capitals };

@@ -71,6 +71,8 @@ TextTypist::Job TextTypist::MakeJob(const Entry& entry, PlaceholderSource& sourc
     }
     if (entry.chord.longerThan != 0 && job.text.size() > entry.chord.longerThan) job.typeMode = kTypeByClipboard;
     job.waitModifiers = cursor || job.typeMode != kTypeByMessages;
+    // Injected steps queue behind the releases; only posted ones could overtake them.
+    job.settle = cursor && !job.inFront;
     if (entry.chord.abbreviation) {
         job.abbreviation = true;
         ApplyTextCase(job.text, static_cast<TextCase>(entry.chord.textCase));
@@ -80,9 +82,10 @@ TextTypist::Job TextTypist::MakeJob(const Entry& entry, PlaceholderSource& sourc
         if (job.ending != 0 && cursor) ++job.leftPresses;
         // A modifier held would make the Backspaces shortcuts, as it would the keystrokes.
         job.waitModifiers = true;
+        // Posted, they would overtake the abbreviation's last keys if the target has not read
+        // them yet: it gets a moment first, as for posted Left steps.
+        job.settle = job.typeMode == kTypeByMessages;
     }
-    // Injected steps queue behind the releases; only posted ones could overtake them.
-    job.settle = cursor && !job.inFront;
     return job;
 }
 

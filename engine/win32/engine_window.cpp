@@ -120,7 +120,7 @@ void EngineWindow::PumpTyping() {
     }
     if (next.pasted) clipboard_.Pasted(engine_.state->pasteRestoreDelay);
     // After the text, in the same input stream: the keys the user typed meanwhile.
-    if (next.releaseHeld) ReleaseHeldKeys(*engine_.state, platform);
+    if (next.releaseHeld || engine_.state->abbreviations.held.releaseDue) ReleaseHeldKeys(*engine_.state, platform);
     // Posted, the next step waits behind the messages already queued (the user's keys among
     // them) but for no timer tick; the timer still stands by in case nothing else comes.
     if (next.soon) ::PostMessageW(window_.Get(), kTypePendingMessage, 0, 0);

@@ -332,14 +332,17 @@ def check_abbreviations(wine, text, fast=True):
     at a word's start fires on an ending character in the typed case, one inside a word stays,
     and keys typed on at speed behind the text keep their order."""
     for keys, wanted in (("x sig ", "x best regards "), ("design ", "design "), ("Sig.", "Best regards."),
-                         (" ;adr", " Улица, 1"), (" sig and more" if fast else "", " best regards and more" if fast else "")):
+                         (" ;adr", " Улица, 1"), (" sig and more" if fast else "", " best regards and more" if fast else ""),
+                         # Long enough to take a while as keystrokes: what is typed meanwhile waits.
+                         (" lng and more" if fast else "", " " + LONG_TEXT + " and more" if fast else "")):
         before = wait_for(lambda: text() is not None and [text()], 10, "the text before")[0]
         subprocess.run(["xdotool", "type", "--delay", "15" if keys.endswith("more") else "70", keys])
         wait_for(lambda: text() == before + wanted, 15, f"{keys!r} to give {wanted!r}",
                  detail=lambda: (text() or "")[len(before):])
 
 
-ABBREVIATIONS = [("sig", "", "best regards"), (";adr", "1i", "Улица, 1"), ("прив", "", "Привет!")]
+LONG_TEXT = "Long text, " * 12
+ABBREVIATIONS = [("sig", "", "best regards"), (";adr", "1i", "Улица, 1"), ("прив", "", "Привет!"), ("lng", "", LONG_TEXT)]
 
 
 def scenario_keys_never_stick(wine):

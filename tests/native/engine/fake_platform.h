@@ -1,6 +1,7 @@
 #pragma once
 // A platform that answers from a set of held keys and records every call in order.
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -104,6 +105,7 @@ public:
     int passwordQueries = 0;
     bool deadPending = false;
     std::u16string replayed;  // the held keys injected again: units, or '#' and the key for others
+    std::function<void(std::size_t)> duringReplay;  // the hook seeing them before the injection returns
     TypingFocus typingFocus() override { return focus; }
     bool passwordField(WindowId w) override {
         ++passwordQueries;
@@ -154,6 +156,7 @@ public:
             if (k->unitCount != 0) replayed.append(k->units, k->unitCount);
             else replayed += u'#' + std::u16string(1, static_cast<char16_t>(k->virtualKey));
         }
+        if (duringReplay) duringReplay(events);
         return events;
     }
 };
