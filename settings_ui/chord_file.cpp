@@ -523,22 +523,26 @@ ChordMerge PlanMerge(const HotkeyTable& table, const std::vector<ChordRow>& rows
 // The file's way and "Сразу" go with the file's text: with an added item, and with a replaced
 // text. A replaced abbreviation keeps the table's spelling.
 void ApplyMerge(HotkeyTable& table, const std::vector<ChordRow>& rows, const ChordMerge& merge, bool replace) {
-    const auto take = [&rows](HotkeyItem& item, std::size_t i) {
+    // "Сразу" goes through the table, which keeps the hook's index true.
+    const auto take = [&rows, &table](std::size_t index, std::size_t i) {
+        HotkeyItem& item = table.At(index);
         item.text = rows[i].text;
         item.way = static_cast<std::int32_t>(rows[i].way) - 1;
-        if (item.IsAbbreviation()) item.immediate = rows[i].immediate;
+        if (item.IsAbbreviation()) table.SetImmediate(index, rows[i].immediate);
     };
     if (replace) {
         for (const std::size_t i : merge.differing) {
             const std::int32_t found = ItemOf(table, rows[i]);
-            if (found >= 0) take(table.At(static_cast<std::size_t>(found)), i);
+            if (found >= 0) take(static_cast<std::size_t>(found), i);
         }
     }
     for (const std::size_t i : merge.added) {
         if (ItemOf(table, rows[i]) >= 0) continue;
-        take(rows[i].abbreviation.IsNull() ? table.Append(rows[i].keyCode, rows[i].extraModifier, rows[i].text)
-                                           : table.AppendAbbreviation(rows[i].abbreviation, rows[i].text),
-             i);
+        if (rows[i].abbreviation.IsNull())
+            table.Append(rows[i].keyCode, rows[i].extraModifier, rows[i].text);
+        else
+            table.AppendAbbreviation(rows[i].abbreviation, rows[i].text);
+        take(table.Count() - 1, i);
     }
 }
 

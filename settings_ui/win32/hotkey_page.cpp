@@ -157,7 +157,7 @@ void HotkeyPage::EditRow(int row) {
     }
     HotkeyItem& edited = table_.At(static_cast<std::size_t>(row));
     edited.way = editor.Way();
-    if (abbreviation) edited.immediate = editor.Immediate();
+    if (abbreviation) table_.SetImmediate(static_cast<std::size_t>(row), editor.Immediate());  // keeps the hook's index true
     FillHotkeyList();
     SelectRow(row);
 }
